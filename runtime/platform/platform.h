@@ -1,0 +1,150 @@
+// The one seam between the runtime and the machine. The runtime reaches windows, events, the cursor,
+// audio, message boxes and time only through this interface; a backend implements it (SDL2 for the
+// game, an in-memory headless one for tests, benchmarks and the replay tool). Whoever owns main
+// installs exactly one backend before the runtime starts.
+#pragma once
+
+#include <cstdint>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace rt::platform {
+
+// 0 names no window.
+using WindowId = std::uint32_t;
+
+struct Rect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+struct WindowDesc {
+  std::string title;
+  int clientWidth = 0, clientHeight = 0;
+  int x = 0, y = 0;  // outer top-left corner in desktop coordinates, unless centred
+  bool centred = false;
+  bool decorated = true;  // title bar with a close box
+  bool visible = true;
+};
+
+enum class EventType {
+  CloseRequest,
+  Moved,
+  Resized,
+  Exposed,
+  FocusGained,
+  FocusLost,
+  KeyDown,  // never sent for auto-repeat
+  KeyUp,
+  MouseMotion,  // relative motion in dx, dy
+  MouseButtonDown,
+  MouseButtonUp,
+  MouseWheel,    // steps in wheel, positive away from the user
+  AudioDeviceLost,
+  DisplayChanged,  // a monitor or resolution change; full-screen presentation re-reads the desktop
+};
+
+struct Event {
+  EventType type = EventType::CloseRequest;
+  WindowId window = 0;
+  int scanCode = 0;  // set-1 make code, +128 for extended keys (the keyboard's numbering)
+  int button = 0;    // 1 left, 2 right, 3 middle
+  int dx = 0, dy = 0;
+  int wheel = 0;
+  int x = 0, y = 0, width = 0, height = 0;  // Moved / Resized
+};
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+// What the audio device consumes: interleaved frames of `channels` samples each.
+enum class SampleFormat { S16, F32 };
+struct AudioFormat {
+  int rate = 0;
+  int channels = 0;
+  SampleFormat sample = SampleFormat::S16;
+  int BytesPerFrame() const { return channels * (sample == SampleFormat::S16 ? 2 : 4); }
+};
+// Called on the audio thread to fill `frames` frames; must not allocate or block for long.
+using AudioCallback = void (*)(void* user, std::uint8_t* out, int frames);
+
+struct LocalDateTime {
+  int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Desktop and windows.
+  virtual bool DesktopMode(int& width, int& height, int& depth) = 0;
+  virtual WindowId CreateWindow(const WindowDesc& desc) = 0;
+  // A borderless desktop-sized window; presentation scales into it (integer scale when it fits).
+  virtual WindowId CreateFullScreenWindow(const std::string& title) = 0;
+  virtual void DestroyWindow(WindowId window) = 0;
+  virtual void ShowWindow(WindowId window, bool visible) = 0;
+  virtual void SetWindowTitle(WindowId window, const std::string& title) = 0;
+  // Window icon from 0x00RRGGBB pixels; pixel value 0 is transparent.
+  virtual void SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) = 0;
+  virtual bool WindowGeometry(WindowId window, Rect& outer, Rect& client) = 0;
+  // The window of this program that has the keyboard focus, or 0.
+  virtual WindowId FocusedWindow() = 0;
+
+  // Show a 0x00RRGGBB buffer. Windowed: at `dest` in the client area (stretched if sizes differ).
+  // Full screen: `dest` is ignored; the buffer is scaled to fit and centred on black. With vsync a
+  // full-screen present waits for the retrace.
+  virtual void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
+                       const Rect& dest) = 0;
+
+  // One event, or false when none is pending (timeoutMs 0) or none came in time (-1 waits forever).
+  virtual bool NextEvent(Event& event, int timeoutMs) = 0;
+
+  // Cursor and mouse. Relative mode hides the cursor and reports motion without an edge.
+  virtual void ShowCursor(bool visible) = 0;
+  virtual void ConfineCursor(WindowId window, const Rect* clientArea) = 0;  // nullptr releases it
+  virtual void WarpCursor(WindowId window, int x, int y) = 0;
+  virtual void SetRelativeMouse(bool on) = 0;
+  virtual bool HasKeyboard() = 0;
+  virtual bool HasMouse() = 0;
+
+  // Audio output. The obtained format is what the callback must produce.
+  virtual bool OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) = 0;
+  virtual void CloseAudio() = 0;
+  // Brief exclusion against the callback, for handing work to the mixer.
+  virtual void LockAudio() = 0;
+  virtual void UnlockAudio() = 0;
+
+  // Modal message box; the program's other windows take no input while it is up.
+  virtual MessageAnswer ShowMessageBox(const std::string& title, const std::string& text,
+                                       MessageButtons buttons) = 0;
+
+  // Time.
+  virtual std::uint64_t Counter() = 0;  // monotonic high-resolution counter
+  virtual std::uint64_t CounterFrequency() = 0;
+  virtual void SleepMs(int milliseconds) = 0;
+  virtual std::uint32_t TickMs() = 0;  // milliseconds since some start; seeds the random generator
+  virtual LocalDateTime LocalTime() = 0;
+
+  // Called by every FlipBuffers, presenting or not: the headless backend advances its virtual clock
+  // and applies its script here.
+  virtual void FrameBoundary() {}
+
+  virtual std::string ProgramPath() = 0;
+};
+
+// The installed backend; the runtime must not run without one.
+Platform& Get();
+void Install(Platform* backend);
+bool Installed();
+
+// Converts interleaved PCM between formats (rate, channels, sample type) once, at load time.
+// Returns false for formats the converter does not take.
+struct PcmFormat {
+  int rate = 0;
+  int channels = 0;
+  int bitsPerSample = 0;  // 8 (unsigned) or 16 (signed) in, as AudioFormat out
+};
+bool ConvertPcm(const std::uint8_t* data, std::size_t bytes, const PcmFormat& from, const AudioFormat& to,
+                std::vector<std::uint8_t>& out);
+
+}  // namespace rt::platform
