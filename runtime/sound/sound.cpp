@@ -1,1 +1,118 @@
-// Arrives with its module.
+#include "runtime/sound/sound.h"
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "runtime/display/runtime.h"
+#include "runtime/platform/platform.h"
+#include "runtime/sound/mixer.h"
+#include "runtime/sound/wav.h"
+
+namespace rt {
+
+namespace {
+
+constexpr int kTableStep = 64;
+// Effects are short; a ceiling on the sample data before and after conversion keeps a damaged or
+// hostile image from asking for gigabytes.
+constexpr std::uint64_t kMaxSoundBytes = std::uint64_t{512} << 20;
+
+struct Sound {
+  std::vector<std::uint8_t> samples;  // the whole sound in the device's format
+  Mixer::VoiceId voice = 0;
+};
+
+struct SoundLibrary {
+  ObjectTable<Sound> table{kTableStep, FreeSound};
+  std::unique_ptr<Mixer> mixer;  // present while the device is open
+  platform::AudioFormat format;  // what the device plays
+};
+
+std::unique_ptr<SoundLibrary> library;
+
+bool OpenDevice(SoundLibrary& sounds) {
+  auto mixer = std::make_unique<Mixer>();
+  platform::AudioFormat obtained;
+  if (!platform::Get().OpenAudio(&Mixer::Callback, mixer.get(), obtained)) return false;
+  if (!mixer->SetFormat(obtained)) {
+    platform::Get().CloseAudio();
+    return false;
+  }
+  sounds.mixer = std::move(mixer);
+  sounds.format = obtained;
+  return true;
+}
+
+bool ConvertedSizeFits(const WavSamples& wav, const platform::AudioFormat& to) {
+  const auto bytesPerFrame = static_cast<std::uint64_t>(wav.format.channels * wav.format.bitsPerSample / 8);
+  const std::uint64_t frames = wav.bytes / bytesPerFrame;
+  // One frame of slack covers the converter's rounding.
+  const std::uint64_t convertedFrames =
+      frames * static_cast<std::uint64_t>(to.rate) / static_cast<std::uint64_t>(wav.format.rate) + 1;
+  return wav.bytes <= kMaxSoundBytes &&
+         convertedFrames * static_cast<std::uint64_t>(to.BytesPerFrame()) <= kMaxSoundBytes;
+}
+
+// Converts once, at load, so that the mixer only adds samples.
+bool ConvertToDevice(const WavSamples& wav, const platform::AudioFormat& to, std::vector<std::uint8_t>& out) {
+  if (!ConvertedSizeFits(wav, to) || !platform::ConvertPcm(wav.data, wav.bytes, wav.format, to, out)) {
+    return false;
+  }
+  out.resize(out.size() - out.size() % static_cast<std::size_t>(to.BytesPerFrame()));
+  return !out.empty();
+}
+
+}  // namespace
+
+int InitSoundSystem() {
+  if (!library) library = std::make_unique<SoundLibrary>();
+  RegisterEndRoutine(EndOrder::Sound, EndSoundSystem);
+  if (!library->mixer && !OpenDevice(*library)) return 0;
+  return 1;
+}
+
+void EndSoundSystem() {
+  if (!library) return;
+  library->table.ResetIteration();
+  ObjectNumber number = 0;
+  while (library->table.Next(&number)) FreeSound(number);
+  // The voices are gone, so the callback touches no sample data while the device closes.
+  if (library->mixer) platform::Get().CloseAudio();
+  library.reset();
+}
+
+ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::size_t length) {
+  if (!library || !library->mixer) return 0;
+  // Everything is checked and converted before the table is touched, so a failed load keeps the
+  // number's earlier sound.
+  WavSamples wav;
+  std::vector<std::uint8_t> samples;
+  if (!ReadWav(image, length, wav) || !ConvertToDevice(wav, library->format, samples)) return 0;
+  ObjectNumber assigned = 0;
+  Sound* sound = library->table.Allocate(number, &assigned);
+  if (!sound) return 0;
+  sound->samples = std::move(samples);
+  sound->voice = library->mixer->AddVoice(sound->samples.data(), sound->samples.size());
+  return number == kAutomaticObject ? assigned : 1;
+}
+
+int PlaySoundEffect(ObjectNumber number) {
+  if (!library || !library->mixer) return 0;
+  const Sound* sound = library->table.Get(number);
+  if (!sound) return 0;
+  library->mixer->Restart(sound->voice);
+  return 1;
+}
+
+void FreeSound(ObjectNumber number) {
+  if (!library) return;
+  const Sound* sound = library->table.Get(number);
+  if (!sound) return;
+  library->mixer->RemoveVoice(sound->voice);
+  // The samples go with the record, now that the mixer has let go of them.
+  library->table.Free(number);
+}
+
+}  // namespace rt

@@ -1,0 +1,27 @@
+// Numbered sound effects loaded from WAV images in memory. Each number owns one voice holding the
+// whole sound: playing it stops it, rewinds it and plays it once, so a sound never overlaps itself,
+// while different numbers play together. Playback does not depend on which window has the focus.
+#pragma once
+
+#include <cstddef>
+
+#include "runtime/display/object_table.h"
+
+namespace rt {
+
+// Creates the sound table and opens the audio device (once); 0 when no device can be opened.
+// Registers the sound library's end routine.
+int InitSoundSystem();
+// Closes the library: frees every sound, then closes the device. Safe after a partial start.
+void EndSoundSystem();
+
+// Loads a PCM WAV image (8-bit unsigned or 16-bit signed, mono or stereo) under a number, or under
+// a new automatic number for -1, replacing what the number held. Returns 0 on failure, leaving the
+// number's earlier sound in place; otherwise the automatic number for -1, or 1.
+ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::size_t length);
+// 1 when the sound started from its beginning, 0 when there is no such sound.
+int PlaySoundEffect(ObjectNumber number);
+// Releases the sound under a number; nothing happens for an empty number.
+void FreeSound(ObjectNumber number);
+
+}  // namespace rt

@@ -1,0 +1,28 @@
+// Reads the sample data and format of a RIFF/WAVE image held in memory. Every read stays inside both
+// the caller's length and the extent the RIFF header claims, so a damaged image is refused, never
+// read past.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "runtime/platform/platform.h"
+
+namespace rt {
+
+// Sample rates we take: wide enough for any real recording, narrow enough that conversion to the
+// device's rate cannot blow a small image up into an enormous buffer.
+inline constexpr int kMinWavRate = 1000;
+inline constexpr int kMaxWavRate = 384000;
+
+struct WavSamples {
+  platform::PcmFormat format;
+  const std::uint8_t* data = nullptr;  // points into the image
+  std::size_t bytes = 0;               // whole frames only; never 0
+};
+
+// Fills `out` from a PCM image (8-bit unsigned or 16-bit signed, mono or stereo); false for a
+// malformed image or any other format.
+bool ReadWav(const void* image, std::size_t length, WavSamples& out);
+
+}  // namespace rt
