@@ -1,1 +1,74 @@
-// Arrives with its module.
+#include "runtime/core/random.h"
+
+#include <bit>
+
+#include "runtime/platform/platform.h"
+
+namespace rt {
+
+namespace {
+
+constexpr int kPairs = 17;
+constexpr int kLag = 10;
+constexpr int kRotation0 = 19;
+constexpr int kRotation1 = 27;
+constexpr std::uint32_t kSeedMultiplier = 2891336453u;
+constexpr std::uint32_t kSeedIncrement = 1;
+constexpr int kDiscardedSteps = 31;
+constexpr std::int32_t kFailure = INT32_MIN;
+
+int PreviousIndex(int index) { return index == 0 ? kPairs - 1 : index - 1; }
+
+// floor(r * n / 2^64), built from 32-bit halves so no wider type is needed.
+std::uint32_t MapToRange(std::uint64_t r, std::uint32_t n) {
+  const std::uint64_t high = (r >> 32) * n;
+  const std::uint64_t low = (r & 0xFFFFFFFFu) * n;
+  return static_cast<std::uint32_t>((high + (low >> 32)) >> 32);
+}
+
+RandomGenerator processGenerator;
+bool processSeeded = false;
+
+}  // namespace
+
+void RandomGenerator::Seed(std::uint32_t seed) {
+  std::uint32_t s = seed;
+  for (Pair& pair : pairs_) {
+    s = s * kSeedMultiplier + kSeedIncrement;
+    pair.w0 = s;
+    s = s * kSeedMultiplier + kSeedIncrement;
+    pair.w1 = s;
+  }
+  p1_ = 0;
+  p2_ = kLag;
+  for (int i = 0; i < kDiscardedSteps; ++i) Step();
+}
+
+std::uint64_t RandomGenerator::Step() {
+  const std::uint32_t y = std::rotl(pairs_[p1_].w0, kRotation0) + pairs_[p2_].w0;
+  const std::uint32_t z = std::rotl(pairs_[p1_].w1, kRotation1) + pairs_[p2_].w1;
+  // Stored crosswise: the words feed each other on the next lap.
+  pairs_[p1_].w0 = z;
+  pairs_[p1_].w1 = y;
+  p1_ = PreviousIndex(p1_);
+  p2_ = PreviousIndex(p2_);
+  return (std::uint64_t{y} << 32) | z;
+}
+
+std::int32_t RandomGenerator::Int(std::int32_t max) {
+  const std::uint64_t r = Step();
+  if (max < 0) return kFailure;
+  return static_cast<std::int32_t>(MapToRange(r, static_cast<std::uint32_t>(max) + 1));
+}
+
+std::int32_t RandomInt(std::int32_t max) {
+  if (!processSeeded) RandomSeed(platform::Get().TickMs());
+  return processGenerator.Int(max);
+}
+
+void RandomSeed(std::uint32_t seed) {
+  processSeeded = true;
+  processGenerator.Seed(seed);
+}
+
+}  // namespace rt
