@@ -3,6 +3,7 @@
 #include <array>
 
 #include "runtime/core/text.h"
+#include "runtime/display/window.h"
 #include "runtime/platform/platform.h"
 
 namespace rt {
@@ -13,7 +14,10 @@ std::array<EndRoutine, static_cast<std::size_t>(EndOrder::Count)> endRoutines{};
 
 }  // namespace
 
-void StartRuntime() { StartStringRuntime(); }
+void StartRuntime() {
+  StartStringRuntime();
+  StartWindowLibrary();
+}
 
 void EndRuntime() {
   // Forget the registrations first: an end routine that starts its library again registers anew.

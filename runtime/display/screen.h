@@ -7,6 +7,11 @@
 #include "runtime/display/drawing_target.h"
 #include "runtime/display/surface.h"
 
+namespace rt::platform {
+struct Event;
+struct Rect;
+}  // namespace rt::platform
+
 namespace rt {
 
 // Opens the display device (the sprite table itself belongs to the sprite store, whose
@@ -36,5 +41,23 @@ void SetDeactivationHook(void (*hook)());
 
 int SetFrameRate(int rate);
 int WaitFrameTick();
+
+// 1 after a full-screen display saved the sprites' pixels for a focus loss, until it is active again.
+int SpritePixelsSaved();
+
+// Used inside the display library by the windowed screen and the window library.
+// Closes an open screen, forgetting an automatic frame rate: the first step of every open.
+void CloseOpenScreen();
+// Makes the back buffer for a screen shown in `window` (depth 32 or 16); 0 if it cannot be made.
+int OpenScreenSurface(std::uint32_t window, int width, int height, int depth, bool windowed);
+// Sets the frame rate unless one is set already; an automatic rate is forgotten when the screen closes.
+void UseAutomaticFrameRate(int rate);
+// Shows the back buffer in the display window at `dest` (converted to 0x00RRGGBB first if needed).
+void ShowBackBuffer(const platform::Rect& dest);
+std::uint32_t DisplayWindow();  // 0 with no screen
+bool WindowedScreenOpen();
+// What the display does with an event of the platform: focus changes, Tab and Alt releases in full
+// screen, repaints of a windowed screen.
+void HandleDisplayEvent(const platform::Event& event);
 
 }  // namespace rt

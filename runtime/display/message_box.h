@@ -1,0 +1,15 @@
+// A modal message box with a title, a text and a choice of buttons.
+#pragma once
+
+namespace rt {
+
+inline constexpr int kMessageOk = 0;     // flags: an OK button
+inline constexpr int kMessageYesNo = 4;  // flags: Yes and No buttons
+inline constexpr int kAnswerOk = 1;
+inline constexpr int kAnswerYes = 6;
+inline constexpr int kAnswerNo = 7;
+
+// Title first, then the text. Returns the pressed button's answer; other flags show an OK button.
+int ShowMessage(const char* title, const char* text, int flags = kMessageOk);
+
+}  // namespace rt
