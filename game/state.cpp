@@ -1,7 +1,5 @@
 #include "game/state.h"
 
-#include <string>
-
 namespace pellaris {
 
 float craftX = 0.0f;
@@ -19,13 +17,14 @@ float warningPhase = 0.0f;
 float backdropX = 0.0f;
 std::int32_t lastEvent = 0;
 
+rt::StringVariable text;
+
 namespace {
-std::string text;
 constexpr std::int16_t kStartFireCooldown = 30;
 }  // namespace
 
-void AssignText(const char* value) { text = value ? value : ""; }
-const char* TextData() { return text.c_str(); }
+void AssignText(const char* value) { rt::AssignStringLiteral(text, value); }
+const char* TextData() { return text.Text(); }
 
 void ClearGameState() {
   craftX = craftY = craftSpeedY = 0.0f;
@@ -35,7 +34,7 @@ void ClearGameState() {
   score = flashLevel = roundEndTime = gameOver = restartRequested = 0;
   warningPhase = backdropX = 0.0f;
   lastEvent = 0;
-  text.clear();
+  text = rt::StringVariable();
 }
 
 void SetStartValues() {

@@ -1,8 +1,10 @@
 // The game's state: one block of variables shared by the title screen, the rounds, the craft and the
-// entities. Everything is zero (and the text empty) until start-up sets its start values.
+// entities (the entity list itself lives with the entities). Everything is zero (and the text empty) until start-up sets its start values.
 #pragma once
 
 #include <cstdint>
+
+#include "runtime/core/text.h"
 
 namespace pellaris {
 
@@ -21,7 +23,7 @@ extern float warningPhase;             // degrees
 extern float backdropX;                // horizontal position of the scrolling starfield
 extern std::int32_t lastEvent;         // the frame's window event
 
-// The line of text being drawn.
+extern rt::StringVariable text;       // the line of text being drawn
 void AssignText(const char* value);
 const char* TextData();
 
