@@ -1,5 +1,6 @@
 // The game's state: one block of variables shared by the title screen, the rounds, the craft and the
-// entities (the entity list itself lives with the entities). Everything is zero (and the text empty) until start-up sets its start values.
+// entities (the entity list itself lives with the entities). Everything is zero and the text empty
+// until start-up sets the start values.
 #pragma once
 
 #include <cstdint>
