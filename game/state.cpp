@@ -23,8 +23,12 @@ namespace {
 constexpr std::int16_t kStartFireCooldown = 30;
 }  // namespace
 
-void AssignText(const char* value) { rt::AssignStringLiteral(text, value); }
-const char* TextData() { return text.Text(); }
+void AssignText(const char* value) {
+  rt::AssignStringLiteral(text, value);
+}
+const char* TextData() {
+  return text.Text();
+}
 
 void ClearGameState() {
   craftX = craftY = craftSpeedY = 0.0f;

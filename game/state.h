@@ -24,7 +24,7 @@ extern float warningPhase;             // degrees
 extern float backdropX;                // horizontal position of the scrolling starfield
 extern std::int32_t lastEvent;         // the frame's window event
 
-extern rt::StringVariable text;       // the line of text being drawn
+extern rt::StringVariable text;  // the line of text being drawn
 void AssignText(const char* value);
 const char* TextData();
 

@@ -6,7 +6,8 @@ namespace rt {
 
 int ShowMessage(const char* title, const char* text, int flags) {
   using platform::MessageAnswer;
-  const auto buttons = flags == kMessageYesNo ? platform::MessageButtons::YesNo : platform::MessageButtons::Ok;
+  const auto buttons =
+      flags == kMessageYesNo ? platform::MessageButtons::YesNo : platform::MessageButtons::Ok;
   switch (platform::Get().ShowMessageBox(title ? title : "", text ? text : "", buttons)) {
     case MessageAnswer::Yes:
       return kAnswerYes;

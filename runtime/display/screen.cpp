@@ -53,7 +53,9 @@ FrameTimer timer;
 void (*closeScreenHook)() = nullptr;
 void (*deactivationHook)() = nullptr;
 
-bool ScreenOpen() { return display.width != 0; }
+bool ScreenOpen() {
+  return display.width != 0;
+}
 
 // Sprite pixels live in memory that is never lost, so saving and restoring them keep only their place
 // in the order of events around a focus loss.
@@ -114,7 +116,9 @@ void PresentFullScreen() {
   if (timer.rate != 0) WaitFrameTick();
 }
 
-void EndScreenDrawing() { display.drawingPending = false; }
+void EndScreenDrawing() {
+  display.drawingPending = false;
+}
 
 template <typename Pixel>
 void FillRows(Surface& surface, Pixel value) {
@@ -254,18 +258,40 @@ int ScreenActive() {
   return display.active ? 1 : 0;
 }
 
-int ScreenWidth() { return display.width; }
-int ScreenHeight() { return display.height; }
-int ScreenDepth() { return display.depth; }
-int ScreenPixelFormat() { return display.pixelFormat; }
-Surface* BlitTarget() { return ScreenOpen() ? &display.backBuffer : nullptr; }
-bool FullScreenInactive() { return ScreenOpen() && !display.windowed && !display.active; }
-std::uint32_t DisplayWindow() { return display.window; }
-bool WindowedScreenOpen() { return ScreenOpen() && display.windowed; }
-int SpritePixelsSaved() { return display.pixelsSaved ? 1 : 0; }
+int ScreenWidth() {
+  return display.width;
+}
+int ScreenHeight() {
+  return display.height;
+}
+int ScreenDepth() {
+  return display.depth;
+}
+int ScreenPixelFormat() {
+  return display.pixelFormat;
+}
+Surface* BlitTarget() {
+  return ScreenOpen() ? &display.backBuffer : nullptr;
+}
+bool FullScreenInactive() {
+  return ScreenOpen() && !display.windowed && !display.active;
+}
+std::uint32_t DisplayWindow() {
+  return display.window;
+}
+bool WindowedScreenOpen() {
+  return ScreenOpen() && display.windowed;
+}
+int SpritePixelsSaved() {
+  return display.pixelsSaved ? 1 : 0;
+}
 
-void SetCloseScreenHook(void (*hook)()) { closeScreenHook = hook; }
-void SetDeactivationHook(void (*hook)()) { deactivationHook = hook; }
+void SetCloseScreenHook(void (*hook)()) {
+  closeScreenHook = hook;
+}
+void SetDeactivationHook(void (*hook)()) {
+  deactivationHook = hook;
+}
 
 void HandleDisplayEvent(const platform::Event& event) {
   if (!ScreenOpen()) return;

@@ -22,11 +22,11 @@ void EndDisplay();  // closes the screen and releases the device
 int OpenScreen(int width, int height, int depth, const char* title);  // full screen
 int FlipBuffers();
 void ClearScreen(std::uint32_t color);  // 0x00BBGGRR
-DrawingTarget* ScreenTarget();           // nullptr while a drawing is pending or with no screen
+DrawingTarget* ScreenTarget();          // nullptr while a drawing is pending or with no screen
 int ScreenActive();
 
 // Read by the sprite store, blits, collision and drawing.
-int ScreenWidth();   // 0 when no screen is open
+int ScreenWidth();  // 0 when no screen is open
 int ScreenHeight();
 int ScreenDepth();
 int ScreenPixelFormat();

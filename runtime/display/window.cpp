@@ -70,7 +70,8 @@ void CloseWindowInSlot(ObjectNumber number) {
 }
 
 void ApplyIcon(WindowId window) {
-  if (!icon.pixels.empty()) platform::Get().SetWindowIcon(window, icon.pixels.data(), icon.width, icon.height);
+  if (!icon.pixels.empty())
+    platform::Get().SetWindowIcon(window, icon.pixels.data(), icon.width, icon.height);
 }
 
 // Places a window centred on the active window, whose frame is taken to be like ours.
@@ -252,8 +253,12 @@ void CloseWindow(ObjectNumber number) {
   library->windows.Free(number);
 }
 
-int PollWindowEvent() { return EventCall(0); }
-int WaitWindowEvent() { return EventCall(-1); }
+int PollWindowEvent() {
+  return EventCall(0);
+}
+int WaitWindowEvent() {
+  return EventCall(-1);
+}
 
 void SetProgramIcon(const std::uint32_t* pixels, int width, int height) {
   if (!pixels || width <= 0 || height <= 0) return;

@@ -61,7 +61,8 @@ void PresentWindowed() {
 
 void RepaintWindowedScreen(const platform::Event& event) {
   using platform::EventType;
-  if (event.type == EventType::Moved || event.type == EventType::Resized || event.type == EventType::Exposed) {
+  if (event.type == EventType::Moved || event.type == EventType::Resized ||
+      event.type == EventType::Exposed) {
     ShowBackBuffer(Destination());
   }
 }
