@@ -344,6 +344,7 @@ int WaitFrameTick() {
   const auto frequency = static_cast<std::int64_t>(machine.CounterFrequency());
   const std::int64_t spinTicks = frequency * kSpinMicroseconds / 1000000;
   int readings = 0;
+  std::int64_t previous = -1;
   for (;;) {
     const auto now = static_cast<std::int64_t>(machine.Counter());
     const std::int64_t remaining = timer.ticksPerFrame - ElapsedSinceMark(now);
@@ -352,7 +353,13 @@ int WaitFrameTick() {
       return readings;
     }
     ++readings;
-    if (remaining > spinTicks) machine.SleepMs(static_cast<int>((remaining - spinTicks) * 1000 / frequency));
+    if (remaining > spinTicks) {
+      machine.SleepMs(static_cast<int>((remaining - spinTicks) * 1000 / frequency));
+    } else if (now == previous) {
+      machine.SleepMs(
+          1);  // a counter that stands still between readings (a virtual clock) moves when slept on
+    }
+    previous = now;
   }
 }
 
