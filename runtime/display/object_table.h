@@ -24,7 +24,9 @@ class ObjectTable {
   // there; it must tolerate an empty slot.
   using FreeRoutine = void (*)(ObjectNumber);
 
-  ObjectTable(int step, FreeRoutine freeRoutine) : step_(step), free_(freeRoutine), slots_(step) {}
+  // A step below 1 is taken as 1: growing to `number + step` must always make room for the number.
+  ObjectTable(int step, FreeRoutine freeRoutine)
+      : step_(step < 1 ? 1 : step), free_(freeRoutine), slots_(static_cast<std::size_t>(step_)) {}
   ObjectTable(const ObjectTable&) = delete;
   ObjectTable& operator=(const ObjectTable&) = delete;
 
@@ -32,6 +34,7 @@ class ObjectTable {
 
   // A fresh record for the number (the old object freed first), or nullptr for a number the table
   // cannot hold (below -1, or a fixed number too large). For -1, `assigned` receives the new handle.
+  // The number is live from here on: a library that then fails to create its object frees it again.
   Record* Allocate(ObjectNumber number, ObjectNumber* assigned = nullptr) {
     if (number == kAutomaticObject) {
       const ObjectNumber handle = nextAutomatic_++;
