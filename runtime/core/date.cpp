@@ -23,7 +23,9 @@ struct DateFields {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 bool ImpossibleDay(int year, int month, int day) {
   const bool shortMonth = month == 4 || month == 6 || month == 9 || month == 11;
@@ -57,44 +59,40 @@ std::size_t WriteTwoDigits(int field, char* out) {
   return 2;
 }
 
-// Years of the valid range have four digits; the year 0 of a negative value reads 0000.
-void YearDigits(DateValue value, char* out) {
-  const int year = SplitDate(value).year;
-  WriteTwoDigits(year / 100, out);
-  WriteTwoDigits(year % 100, out + 2);
-}
-
-std::size_t RenderFullYear(DateValue value, char* out) {
-  YearDigits(value, out);
-  return 4;
-}
-
-std::size_t RenderShortYear(DateValue value, char* out) {
-  char digits[4];
-  YearDigits(value, digits);
-  out[0] = digits[2];
-  out[1] = digits[3];
-  return 2;
-}
-
-std::size_t RenderMonth(DateValue value, char* out) { return WriteTwoDigits(SplitDate(value).month, out); }
-std::size_t RenderDay(DateValue value, char* out) { return WriteTwoDigits(SplitDate(value).day, out); }
-std::size_t RenderHour(DateValue value, char* out) { return WriteTwoDigits(SplitDate(value).hour, out); }
-std::size_t RenderMinute(DateValue value, char* out) { return WriteTwoDigits(SplitDate(value).minute, out); }
-std::size_t RenderSecond(DateValue value, char* out) { return WriteTwoDigits(SplitDate(value).second, out); }
+enum class Piece { FullYear, ShortYear, TwoDigits };
 
 struct Token {
   const char* letters;
-  std::size_t (*render)(DateValue value, char* out);
+  Piece piece;
+  int DateFields::*field;
 };
 
 // Tried in this order: "yyyy" must come before "yy".
 constexpr Token kTokens[] = {
-    {"yyyy", RenderFullYear}, {"yy", RenderShortYear}, {"mm", RenderMonth}, {"dd", RenderDay},
-    {"hh", RenderHour},       {"ii", RenderMinute},    {"ss", RenderSecond},
+    {"yyyy", Piece::FullYear, &DateFields::year},  {"yy", Piece::ShortYear, &DateFields::year},
+    {"mm", Piece::TwoDigits, &DateFields::month},  {"dd", Piece::TwoDigits, &DateFields::day},
+    {"hh", Piece::TwoDigits, &DateFields::hour},   {"ii", Piece::TwoDigits, &DateFields::minute},
+    {"ss", Piece::TwoDigits, &DateFields::second},
 };
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// Years of the valid range have four digits; the year 0 of a negative value reads 0000 (or 00).
+std::size_t RenderToken(const Token& token, DateValue value, char* out) {
+  const int field = SplitDate(value).*token.field;
+  switch (token.piece) {
+    case Piece::FullYear:
+      WriteTwoDigits(field / 100, out);
+      return 2 + WriteTwoDigits(field % 100, out + 2);
+    case Piece::ShortYear:
+      return WriteTwoDigits(field % 100, out);
+    case Piece::TwoDigits:
+      break;
+  }
+  return WriteTwoDigits(field, out);
+}
+
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Whether `text` starts with the token's letters in either case; stops at the text's zero byte.
 bool StartsWithToken(const char* text, const char* letters) {
@@ -110,7 +108,7 @@ std::size_t RenderStep(const char*& cursor, DateValue value, char* out) {
     for (const Token& token : kTokens) {
       if (StartsWithToken(cursor + 1, token.letters)) {
         cursor += 1 + std::strlen(token.letters);
-        return token.render(value, out);
+        return RenderToken(token, value, out);
       }
     }
   }
@@ -145,12 +143,24 @@ DateValue CurrentDate() {
   return MakeDate(now.year, now.month, now.day, now.hour, now.minute, now.second);
 }
 
-int DateYear(DateValue value) { return SplitDate(value).year; }
-int DateMonth(DateValue value) { return SplitDate(value).month; }
-int DateDay(DateValue value) { return SplitDate(value).day; }
-int DateHour(DateValue value) { return SplitDate(value).hour; }
-int DateMinute(DateValue value) { return SplitDate(value).minute; }
-int DateSecond(DateValue value) { return SplitDate(value).second; }
+int DateYear(DateValue value) {
+  return SplitDate(value).year;
+}
+int DateMonth(DateValue value) {
+  return SplitDate(value).month;
+}
+int DateDay(DateValue value) {
+  return SplitDate(value).day;
+}
+int DateHour(DateValue value) {
+  return SplitDate(value).hour;
+}
+int DateMinute(DateValue value) {
+  return SplitDate(value).minute;
+}
+int DateSecond(DateValue value) {
+  return SplitDate(value).second;
+}
 
 void FormatDate(const char* mask, DateValue value, TextPosition position) {
   const char* cursor = CopyOfMask(mask ? mask : "");
@@ -168,6 +178,8 @@ void FormatDate(const char* mask, DateValue value, TextPosition position) {
   ReleaseAccumulator(reserved - written);
 }
 
-void FormatDate(const char* mask, DateValue value) { FormatDate(mask, value, AccumulatorTop()); }
+void FormatDate(const char* mask, DateValue value) {
+  FormatDate(mask, value, AccumulatorTop());
+}
 
 }  // namespace rt

@@ -7,7 +7,9 @@ namespace rt {
 
 namespace {
 
-std::size_t RoundUp(std::size_t value, std::size_t multiple) { return (value + multiple - 1) / multiple * multiple; }
+std::size_t RoundUp(std::size_t value, std::size_t multiple) {
+  return (value + multiple - 1) / multiple * multiple;
+}
 
 }  // namespace
 
@@ -15,7 +17,9 @@ ListCore::ListCore(std::size_t dataSize, std::size_t dataAlignment)
     : dataOffset_(RoundUp(sizeof(Node), std::max(dataAlignment, alignof(Node)))),
       nodeSize_(dataOffset_ + dataSize) {}
 
-ListCore::~ListCore() { Release(); }
+ListCore::~ListCore() {
+  Release();
+}
 
 ListCore::Node* ListCore::TakeNode() {
   if (!recycled_) return static_cast<Node*>(::operator new(nodeSize_));

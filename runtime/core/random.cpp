@@ -17,7 +17,9 @@ constexpr std::uint32_t kSeedIncrement = 1;
 constexpr int kDiscardedSteps = 31;
 constexpr std::int32_t kFailure = INT32_MIN;
 
-int PreviousIndex(int index) { return index == 0 ? kPairs - 1 : index - 1; }
+int PreviousIndex(int index) {
+  return index == 0 ? kPairs - 1 : index - 1;
+}
 
 // floor(r * n / 2^64), built from 32-bit halves so no wider type is needed.
 std::uint32_t MapToRange(std::uint64_t r, std::uint32_t n) {

@@ -77,7 +77,9 @@ void StringVariable::Store(const char* text, std::size_t length) {
   block_[length] = '\0';
 }
 
-char* ReserveAccumulator(std::size_t length, TextPosition position) { return Reserve(length, position, nullptr); }
+char* ReserveAccumulator(std::size_t length, TextPosition position) {
+  return Reserve(length, position, nullptr);
+}
 
 std::size_t ReleaseAccumulator(std::size_t count) {
   Accumulator& a = State();
@@ -86,7 +88,9 @@ std::size_t ReleaseAccumulator(std::size_t count) {
   return count;
 }
 
-TextPosition AccumulatorTop() { return State().top; }
+TextPosition AccumulatorTop() {
+  return State().top;
+}
 
 void SetAccumulatorTop(TextPosition position) {
   Accumulator& a = State();
@@ -98,9 +102,13 @@ const char* AccumulatorText(TextPosition position) {
   return position <= a.capacity ? a.buffer.data() + position : nullptr;
 }
 
-std::size_t AccumulatorCapacity() { return State().capacity; }
+std::size_t AccumulatorCapacity() {
+  return State().capacity;
+}
 
-void StartStringRuntime() { State() = Accumulator(); }
+void StartStringRuntime() {
+  State() = Accumulator();
+}
 
 void AppendString(const char* text) {
   if (!text) return;
@@ -109,12 +117,15 @@ void AppendString(const char* text) {
 
 void NumberToString(std::int32_t value, TextPosition position) {
   char* out = ReserveAccumulator(kNumberReservation, position);
-  const std::size_t length = static_cast<std::size_t>(std::to_chars(out, out + kNumberReservation, value).ptr - out);
+  const std::size_t length =
+      static_cast<std::size_t>(std::to_chars(out, out + kNumberReservation, value).ptr - out);
   out[length] = '\0';
   ReleaseAccumulator(kNumberReservation - length);
 }
 
-void NumberToString(std::int32_t value) { NumberToString(value, AccumulatorTop()); }
+void NumberToString(std::int32_t value) {
+  NumberToString(value, AccumulatorTop());
+}
 
 void GetPathPart(const char* filename, TextPosition position) {
   if (!filename) {

@@ -33,6 +33,8 @@ void RegisterEndRoutine(EndOrder slot, EndRoutine routine) {
   if (index < endRoutines.size()) endRoutines[index] = routine;
 }
 
-std::string ProgramFilename() { return platform::Get().ProgramPath(); }
+std::string ProgramFilename() {
+  return platform::Get().ProgramPath();
+}
 
 }  // namespace rt

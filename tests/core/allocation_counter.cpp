@@ -9,7 +9,9 @@ std::atomic<std::size_t> allocations{0};
 }
 
 namespace rt::test {
-std::size_t AllocationCount() { return allocations.load(); }
+std::size_t AllocationCount() {
+  return allocations.load();
+}
 }  // namespace rt::test
 
 // Every other form of operator new ends up in these two.
@@ -24,7 +26,15 @@ void* operator new(std::size_t size, std::align_val_t alignment) {
   if (void* memory = std::aligned_alloc(align, (size + align - 1) / align * align)) return memory;
   throw std::bad_alloc();
 }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::align_val_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, std::align_val_t) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t, std::align_val_t) noexcept {
+  std::free(memory);
+}

@@ -35,7 +35,8 @@ class FakePlatform : public platform::Platform {
   void CloseAudio() override {}
   void LockAudio() override {}
   void UnlockAudio() override {}
-  platform::MessageAnswer ShowMessageBox(const std::string&, const std::string&, platform::MessageButtons) override {
+  platform::MessageAnswer ShowMessageBox(const std::string&, const std::string&,
+                                         platform::MessageButtons) override {
     return platform::MessageAnswer::Ok;
   }
   std::uint64_t Counter() override { return 0; }

@@ -1,0 +1,11 @@
+#include "runtime/core/timing.h"
+
+#include "runtime/platform/platform.h"
+
+namespace rt {
+
+void SleepMs(int milliseconds) {
+  if (milliseconds > 0) platform::Get().SleepMs(milliseconds);
+}
+
+}  // namespace rt
