@@ -45,8 +45,9 @@ char* Reserve(std::size_t length, TextPosition position, const char** source) {
   if (from + length + kRoom >= a.capacity) {
     const bool moves = source && Inside(a.buffer, *source);
     const std::size_t offset = moves ? static_cast<std::size_t>(*source - a.buffer.data()) : 0;
-    a.capacity = from + length + kGrowth;
-    a.buffer.resize(a.capacity + kSpare);
+    const std::size_t capacity = from + length + kGrowth;
+    a.buffer.resize(capacity + kSpare);  // may throw: the accumulator stays as it was
+    a.capacity = capacity;
     if (moves) *source = a.buffer.data() + offset;
   }
   a.top = position + length;

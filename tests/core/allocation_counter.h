@@ -6,5 +6,7 @@
 namespace rt::test {
 
 std::size_t AllocationCount();
+// Makes the next call of operator new throw std::bad_alloc.
+void FailNextAllocation();
 
 }  // namespace rt::test

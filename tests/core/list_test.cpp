@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <new>
 #include <random>
 #include <vector>
 
@@ -244,6 +245,18 @@ TEST(ListChurn, SteadyInsertAndRemoveAllocatesNothing) {
   for (int frame = 0; frame < 100; ++frame) churn();
   EXPECT_EQ(test::AllocationCount(), before);
   EXPECT_EQ(ListCount(list), 8);
+}
+
+TEST(ListInsert, FailedAllocationLeavesTheListAsItWas) {
+  List<Item> list;
+  Fill(list, {1, 2, 3});
+  ListSelect(list, 1);
+  test::FailNextAllocation();
+  EXPECT_THROW(ListInsert(list), std::bad_alloc);
+  EXPECT_EQ(ListCount(list), 3);
+  EXPECT_EQ(ListCurrentIndex(list), 1);
+  EXPECT_EQ(ListCurrent(list)->value, 2);
+  EXPECT_EQ(Values(list), (std::vector<int>{1, 2, 3}));
 }
 
 // The cursor rules, restated over a vector: every operation of a random script must agree.

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "runtime/core/date.h"
@@ -198,6 +199,18 @@ TEST_F(Text, AProducerAboveTheTopStaysInsideTheBuffer) {
   SetAccumulatorTop(0);
   NumberToString(INT_MIN, far);
   EXPECT_EQ(Produced(far), "-2147483648");
+}
+
+TEST_F(Text, FailedGrowthLeavesTheAccumulatorAsItWas) {
+  AppendString("kept");
+  const std::size_t capacity = AccumulatorCapacity();
+  const std::string big(100, 'b');
+  test::FailNextAllocation();
+  EXPECT_THROW(AppendString(big.c_str()), std::bad_alloc);
+  EXPECT_EQ(AccumulatorCapacity(), capacity);
+  EXPECT_EQ(Produced(0), "kept");
+  AppendString(big.c_str());
+  EXPECT_EQ(Produced(0), "kept" + big);
 }
 
 TEST_F(Text, SteadyStateBuildsAndStoresWithoutAllocating) {
