@@ -62,17 +62,6 @@ TEST(RandomGenerator, MatchesThePlainRenderingOfTheAlgorithm) {
   }
 }
 
-TEST(RandomGenerator, StepsReturnHighWordThenLowWord) {
-  RandomGenerator generator;
-  generator.Seed(777);
-  RandomGenerator mapped;
-  mapped.Seed(777);
-  // With n = 2^31 the mapping keeps the top 31 bits of the step.
-  for (int i = 0; i < 100; ++i) {
-    EXPECT_EQ(static_cast<std::uint64_t>(mapped.Int(INT32_MAX)), generator.Step() >> 33);
-  }
-}
-
 TEST(RandomGenerator, AlikeSeedsGiveAlikeSequences) {
   RandomGenerator a, b, c;
   a.Seed(42);
