@@ -353,11 +353,12 @@ int WaitFrameTick() {
       return readings;
     }
     ++readings;
-    if (remaining > spinTicks) {
-      machine.SleepMs(static_cast<int>((remaining - spinTicks) * 1000 / frequency));
+    const std::int64_t sleepMs = remaining > spinTicks ? (remaining - spinTicks) * 1000 / frequency : 0;
+    if (sleepMs > 0) {
+      machine.SleepMs(static_cast<int>(sleepMs));
     } else if (now == previous) {
-      machine.SleepMs(
-          1);  // a counter that stands still between readings (a virtual clock) moves when slept on
+      // A counter that stands still between readings (a virtual clock) moves when slept on.
+      machine.SleepMs(1);
     }
     previous = now;
   }

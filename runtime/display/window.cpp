@@ -91,6 +91,7 @@ void CentreOnScreen(platform::WindowDesc& desc) {
   int width = 0, height = 0, depth = 0;
   const bool known = platform::Get().DesktopMode(width, height, depth);
   desc.centred = !known || (desc.clientWidth < width && desc.clientHeight < height);
+  if (!desc.centred) desc.x = desc.y = 0;
 }
 
 platform::WindowDesc Describe(int x, int y, int width, int height, const char* title, std::uint32_t flags) {

@@ -1,0 +1,193 @@
+#include "runtime/display/windowed_screen.h"
+#include "display_fixture.h"
+#include "runtime/display/pixel_format.h"
+
+namespace rt::testing {
+namespace {
+
+using platform::EventType;
+
+int deactivationRuns = 0;
+
+class WindowedScreenTest : public DisplayTest {
+ protected:
+  platform::WindowId OpenGameWindow(int width = 640, int height = 400) {
+    return static_cast<platform::WindowId>(OpenWindow(0, 0, 0, width, height, "game", 0xC80001));
+  }
+};
+
+TEST_F(WindowedScreenTest, GameScreenFillsTheClientAreaOneToOne) {
+  const platform::WindowId window = OpenGameWindow();
+  ASSERT_EQ(OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400, 0, 0, 0), 1);
+  EXPECT_EQ(ScreenWidth(), 640);
+  EXPECT_EQ(ScreenDepth(), 32);
+  EXPECT_EQ(ScreenPixelFormat(), PixelFormat32RedHigh);
+  ClearScreen(0x0000FF00);
+  FlipBuffers();
+  ASSERT_EQ(fake.presents.size(), 1u);
+  const Presented& frame = fake.presents[0];
+  EXPECT_EQ(frame.window, window);
+  EXPECT_EQ(frame.dest.x, 0);
+  EXPECT_EQ(frame.dest.y, 0);
+  EXPECT_EQ(frame.dest.width, 640);
+  EXPECT_EQ(frame.dest.height, 400);
+  EXPECT_EQ(frame.pixels[0], 0x0000FF00u);
+  EXPECT_TRUE(fake.cursorVisible);
+}
+
+TEST_F(WindowedScreenTest, DepthIsTheDesktopsWhateverTheGameWants) {
+  fake.desktopDepth = 16;
+  OpenGameWindow();
+  ASSERT_EQ(OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400), 1);
+  EXPECT_EQ(ScreenDepth(), 16);
+  EXPECT_EQ(ScreenPixelFormat(), PixelFormat565);
+  ClearScreen(0x00FFFFFF);
+  FlipBuffers();
+  EXPECT_EQ(fake.presents.back().pixels[0], 0x00FFFFFFu);
+}
+
+TEST_F(WindowedScreenTest, TwentyFourBitDesktopGetsAThirtyTwoBitBackBuffer) {
+  fake.desktopDepth = 24;
+  OpenGameWindow();
+  ASSERT_EQ(OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400), 1);
+  EXPECT_EQ(ScreenDepth(), 32);
+}
+
+TEST_F(WindowedScreenTest, NoWindowNoScreen) {
+  EXPECT_EQ(OpenWindowedScreen(0, 0, 0, 640, 400), 0);
+  EXPECT_EQ(OpenWindowedScreen(WindowHandle(3), 0, 0, 640, 400), 0);
+  EXPECT_EQ(OpenWindowedScreen(123456, 0, 0, 640, 400), 0);
+  EXPECT_EQ(ScreenWidth(), 0);
+}
+
+TEST_F(WindowedScreenTest, FailedOpenStillClosesThePreviousScreen) {
+  OpenFullScreen();
+  EXPECT_EQ(OpenWindowedScreen(0, 0, 0, 640, 400), 0);
+  EXPECT_EQ(ScreenWidth(), 0);
+  EXPECT_EQ(fake.LiveWindows(), 0);
+}
+
+TEST_F(WindowedScreenTest, WithoutStretchTheDisplayIsOneToOneAtItsPlace) {
+  OpenGameWindow(800, 600);
+  OpenWindowedScreen(WindowHandle(0), 10, 20, 640, 400, 0, 5, 5);
+  FlipBuffers();
+  const platform::Rect dest = fake.presents.back().dest;
+  EXPECT_EQ(dest.x, 10);
+  EXPECT_EQ(dest.y, 20);
+  EXPECT_EQ(dest.width, 640);
+  EXPECT_EQ(dest.height, 400);
+}
+
+TEST_F(WindowedScreenTest, StretchFollowsTheClientAreaLessTheInsets) {
+  const platform::WindowId window = OpenGameWindow(800, 600);
+  OpenWindowedScreen(WindowHandle(0), 10, 20, 640, 400, 1, 30, 40);
+  FlipBuffers();
+  platform::Rect dest = fake.presents.back().dest;
+  EXPECT_EQ(dest.x, 10);
+  EXPECT_EQ(dest.y, 20);
+  EXPECT_EQ(dest.width, 800 - 10 - 30);
+  EXPECT_EQ(dest.height, 600 - 20 - 40);
+  fake.windows.at(window).client.width = 1000;
+  FlipBuffers();
+  dest = fake.presents.back().dest;
+  EXPECT_EQ(dest.width, 1000 - 10 - 30);
+  EXPECT_EQ(fake.presents.back().width, 640);
+}
+
+TEST_F(WindowedScreenTest, MovingOrExposingShowsTheLatestBackBufferAtOnce) {
+  const platform::WindowId window = OpenGameWindow();
+  OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400);
+  ClearScreen(0x000000FF);
+  for (EventType type : {EventType::Moved, EventType::Exposed}) {
+    const std::size_t before = fake.presents.size();
+    const std::uint64_t clock = fake.now;
+    fake.Push(type, window);
+    while (PollWindowEvent() != kEventNone) {
+    }
+    ASSERT_EQ(fake.presents.size(), before + 1);
+    EXPECT_EQ(fake.presents.back().pixels[0], 0x00FF0000u);
+    EXPECT_EQ(fake.now, clock);  // no frame wait for a repaint
+  }
+}
+
+TEST_F(WindowedScreenTest, SecondOpenOnTheSameWindowRepaintsOnce) {
+  const platform::WindowId window = OpenGameWindow();
+  OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400);
+  OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400);
+  const std::size_t before = fake.presents.size();
+  fake.Push(EventType::Exposed, window);
+  PollWindowEvent();
+  EXPECT_EQ(fake.presents.size(), before + 1);
+}
+
+TEST_F(WindowedScreenTest, ClosedScreenNoLongerRepaintsAndLeavesTheAreaBlack) {
+  const platform::WindowId window = OpenGameWindow();
+  OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400);
+  ClearScreen(0x00FFFFFF);
+  FlipBuffers();
+  OpenFullScreen();
+  const Presented& cleared = fake.presents[fake.presents.size() - 2];
+  EXPECT_EQ(cleared.window, window);
+  EXPECT_EQ(cleared.pixels, std::vector<std::uint32_t>{0});
+  EXPECT_EQ(cleared.dest.width, 640);
+  const std::size_t before = fake.presents.size();
+  fake.Push(EventType::Exposed, window);
+  PollWindowEvent();
+  EXPECT_EQ(fake.presents.size(), before);
+}
+
+TEST_F(WindowedScreenTest, ActiveFollowsTheFocusedWindow) {
+  deactivationRuns = 0;
+  SetDeactivationHook([] { ++deactivationRuns; });
+  const platform::WindowId window = OpenGameWindow();
+  OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400);
+  fake.focused = window;
+  EXPECT_EQ(ScreenActive(), 1);
+  fake.focused = 0;
+  fake.Push(EventType::FocusLost, window);
+  PollWindowEvent();
+  EXPECT_EQ(ScreenActive(), 0);
+  EXPECT_FALSE(FullScreenInactive());  // a window keeps presenting
+  const std::size_t before = fake.presents.size();
+  FlipBuffers();
+  EXPECT_EQ(fake.presents.size(), before + 1);
+  EXPECT_EQ(deactivationRuns, 0);
+  EXPECT_EQ(SpritePixelsSaved(), 0);
+}
+
+TEST_F(WindowedScreenTest, FramesAreJustOverASixtyFirstOfASecond) {
+  OpenGameWindow();
+  OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400);
+  FlipBuffers();
+  for (int frame = 0; frame < 10; ++frame) {
+    const std::uint64_t start = fake.now;
+    fake.now += 3000;  // the frame's drawing
+    FlipBuffers();
+    EXPECT_GT(static_cast<double>(fake.now - start) / 1e6, 1.0 / 61.0);
+    EXPECT_LT(static_cast<double>(fake.now - start) / 1e6, 1.0 / 61.0 + 0.002);
+  }
+}
+
+TEST_F(WindowedScreenTest, AutomaticRateIsForgottenInFullScreen) {
+  OpenGameWindow();
+  OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400);
+  FlipBuffers();
+  OpenFullScreen();
+  const std::uint64_t start = fake.now;
+  FlipBuffers();
+  FlipBuffers();
+  EXPECT_EQ(fake.now, start);
+}
+
+TEST_F(WindowedScreenTest, OwnRateIsKeptAndNotForgotten) {
+  SetFrameRate(30);
+  OpenGameWindow();
+  OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400);
+  FlipBuffers();
+  const std::uint64_t start = fake.now;
+  FlipBuffers();
+  EXPECT_GT(fake.now - start, 1000000u / 31);
+}
+
+}  // namespace
+}  // namespace rt::testing
