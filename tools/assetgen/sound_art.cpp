@@ -1,0 +1,148 @@
+#include "sound_art.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "formats.h"
+#include "geometry.h"
+
+namespace assetgen {
+
+namespace {
+
+using Signal = std::vector<float>;
+
+constexpr float kPeak = 0.84f;  // -1.5 dBFS
+constexpr float kDt = 1.0f / static_cast<float>(kSampleRate);
+
+float TimeOf(std::size_t i) { return static_cast<float>(i) * kDt; }
+
+// Short rise at the start against clicks, and a fade over the last `fade` seconds to true silence.
+void ApplyEdges(Signal& signal, float attack, float fade) {
+  const float length = TimeOf(signal.size());
+  for (std::size_t i = 0; i < signal.size(); ++i) {
+    const float t = TimeOf(i);
+    signal[i] *= Clamp01(t / attack) * Clamp01((length - kDt - t) / fade);
+  }
+}
+
+// A gentle high-pass (about 20 Hz) keeps the filtered noise from drifting off centre.
+void RemoveOffset(Signal& signal) {
+  const float k = std::exp(-2.0f * kPi * 20.0f * kDt);
+  float previousIn = 0.0f, previousOut = 0.0f;
+  for (float& s : signal) {
+    const float out = s - previousIn + k * previousOut;
+    previousIn = s;
+    previousOut = out;
+    s = out;
+  }
+}
+
+std::vector<std::int16_t> ToPcm(Signal signal) {
+  float loudest = 0.0f;
+  for (float s : signal) loudest = std::max(loudest, std::abs(s));
+  const float gain = loudest > 0.0f ? kPeak * 32767.0f / loudest : 0.0f;
+  std::vector<std::int16_t> pcm;
+  pcm.reserve(signal.size());
+  for (float s : signal) pcm.push_back(static_cast<std::int16_t>(std::lrintf(s * gain)));
+  return pcm;
+}
+
+// One-pole low-pass, cut-off in Hz, for shaping noise.
+class LowPass {
+ public:
+  float Step(float input, float cutoff) {
+    const float k = 1.0f - std::exp(-2.0f * kPi * cutoff * kDt);
+    state_ += k * (input - state_);
+    return state_;
+  }
+
+ private:
+  float state_ = 0.0f;
+};
+
+// An oscillator that follows a changing frequency without jumps.
+class Oscillator {
+ public:
+  float Sine(float frequency) { return std::sin(Advance(frequency)); }
+  // A rounded square: bright but without the harshest harmonics.
+  float Buzz(float frequency) { return std::tanh(3.0f * std::sin(Advance(frequency))); }
+
+ private:
+  float Advance(float frequency) {
+    phase_ = std::fmod(phase_ + 2.0f * kPi * frequency * kDt, 2.0f * kPi);
+    return phase_;
+  }
+  float phase_ = 0.0f;
+};
+
+}  // namespace
+
+std::vector<std::int16_t> MakeShot() {
+  Signal signal(kShotSamples);
+  Rng rng(7);
+  Oscillator tone, sub;
+  LowPass noiseBody;
+  for (std::size_t i = 0; i < signal.size(); ++i) {
+    const float t = TimeOf(i);
+    const float frequency = 280.0f + 1700.0f * std::exp(-t / 0.045f);
+    const float zap = 0.8f * tone.Buzz(frequency) * std::exp(-t / 0.055f);
+    const float body = 0.35f * sub.Sine(frequency * 0.5f) * std::exp(-t / 0.08f);
+    const float white = rng.Uniform(-1.0f, 1.0f);
+    const float hiss = 0.45f * (white - noiseBody.Step(white, 2500.0f)) * std::exp(-t / 0.012f);
+    signal[i] = zap + body + hiss;
+  }
+  // Two faint echoes fill the rest of the sound.
+  const Signal dry = signal;
+  for (const auto& [delay, level] : {std::pair{0.11f, 0.22f}, std::pair{0.23f, 0.08f}}) {
+    const auto offset = static_cast<std::size_t>(delay * static_cast<float>(kSampleRate));
+    for (std::size_t i = offset; i < signal.size(); ++i) signal[i] += level * dry[i - offset];
+  }
+  RemoveOffset(signal);
+  ApplyEdges(signal, 0.002f, 0.1f);
+  return ToPcm(signal);
+}
+
+std::vector<std::int16_t> MakeExplosion() {
+  Signal signal(kExplosionSamples);
+  Rng rng(19);
+  Oscillator thump;
+  LowPass roar, rumble;
+  for (std::size_t i = 0; i < signal.size(); ++i) {
+    const float t = TimeOf(i);
+    const float white = rng.Uniform(-1.0f, 1.0f);
+    // The roar darkens as it dies away; the rumble underneath lasts longest.
+    const float roarCutoff = 250.0f + 3200.0f * std::exp(-t / 0.22f);
+    const float noise = 1.7f * roar.Step(white, roarCutoff) * std::exp(-t / 0.5f);
+    const float low = 5.0f * rumble.Step(white, 90.0f) * std::exp(-t / 0.9f);
+    const float boom = 0.9f * thump.Sine(32.0f + 70.0f * std::exp(-t / 0.11f)) * std::exp(-t / 0.3f);
+    signal[i] = std::tanh(1.4f * (noise + low + boom));
+  }
+  RemoveOffset(signal);
+  ApplyEdges(signal, 0.004f, 0.25f);
+  return ToPcm(signal);
+}
+
+std::vector<std::int16_t> MakeHit() {
+  Signal signal(kHitSamples);
+  Rng rng(23);
+  Oscillator ring1, ring2;
+  LowPass band;
+  float crackle = 0.0f;  // level of the current pop, decaying fast
+  for (std::size_t i = 0; i < signal.size(); ++i) {
+    const float t = TimeOf(i);
+    // Pops arrive often at first and ever more rarely.
+    const float rate = 900.0f * std::exp(-t / 0.16f) + 20.0f * std::exp(-t / 0.5f);
+    if (rng.Uniform(0.0f, 1.0f) < rate * kDt) crackle = rng.Uniform(0.3f, 1.0f) * std::exp(-t / 0.35f);
+    crackle *= 0.993f;
+    const float white = rng.Uniform(-1.0f, 1.0f);
+    const float pops = 1.6f * crackle * (white - band.Step(white, 1200.0f));
+    const float knock = (0.5f * ring1.Sine(2350.0f) + 0.35f * ring2.Sine(3720.0f)) * std::exp(-t / 0.025f);
+    signal[i] = pops + knock + 0.6f * white * std::exp(-t / 0.006f);
+  }
+  RemoveOffset(signal);
+  ApplyEdges(signal, 0.001f, 0.1f);
+  return ToPcm(signal);
+}
+
+}  // namespace assetgen

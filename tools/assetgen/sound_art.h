@@ -1,0 +1,18 @@
+// The three sound effects, synthesised at 22050 Hz, mono, 16-bit, each exactly as long as the game's
+// catalogue says and peaking just under full scale.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace assetgen {
+
+inline constexpr std::size_t kShotSamples = 20702;       // 0.94 s
+inline constexpr std::size_t kExplosionSamples = 50162;  // 2.27 s
+inline constexpr std::size_t kHitSamples = 22437;        // 1.02 s
+
+std::vector<std::int16_t> MakeShot();       // a bright falling zap, almost all of it in 200 ms
+std::vector<std::int16_t> MakeExplosion();  // a low thump under noise that rumbles away
+std::vector<std::int16_t> MakeHit();        // a sharp knock and a crackle of debris
+
+}  // namespace assetgen
