@@ -100,13 +100,8 @@ void CloseScreen() {
   display.width = display.height = display.depth = display.pixelFormat = 0;
 }
 
-void PumpEvents() {
-  platform::Event event;
-  while (platform::Get().NextEvent(event, 0)) DispatchEvent(event);
-}
-
 void PresentFullScreen() {
-  PumpEvents();
+  DispatchPendingEvents();
   if (!display.active) return;
   if (display.surfacesLost) {
     RestoreSpritePixels();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "runtime/display/runtime.h"
@@ -197,6 +198,30 @@ int RawMessageNumber(const platform::Event& event) {
   return 0;
 }
 
+// Consecutive mouse motions of one window are taken as one message, as the system's queue merges
+// them, so that one call per frame keeps up with a moving mouse. The first other event taken while
+// merging waits here for the next call.
+std::optional<platform::Event> heldEvent;
+
+bool TakeEvent(platform::Event& event, int timeoutMs) {
+  if (heldEvent) {
+    event = *heldEvent;
+    heldEvent.reset();
+  } else if (!platform::Get().NextEvent(event, timeoutMs)) {
+    return false;
+  }
+  platform::Event next;
+  while (event.type == EventType::MouseMotion && platform::Get().NextEvent(next, 0)) {
+    if (next.type != EventType::MouseMotion || next.window != event.window) {
+      heldEvent = next;
+      break;
+    }
+    event.dx += next.dx;
+    event.dy += next.dy;
+  }
+  return true;
+}
+
 int EventCall(int timeoutMs) {
   if (library && !library->queue.empty()) {
     const QueuedEvent oldest = library->queue.front();
@@ -204,7 +229,7 @@ int EventCall(int timeoutMs) {
     return oldest.code;
   }
   platform::Event event;
-  if (!platform::Get().NextEvent(event, timeoutMs)) return kEventNone;
+  if (!TakeEvent(event, timeoutMs)) return kEventNone;
   return DispatchEvent(event);
 }
 
@@ -212,6 +237,7 @@ int EventCall(int timeoutMs) {
 
 void StartWindowLibrary() {
   if (library) return;
+  heldEvent.reset();
   library = std::make_unique<WindowLibrary>();
   RegisterEndRoutine(EndOrder::Windows, EndWindowLibrary);
 }
@@ -222,6 +248,7 @@ void EndWindowLibrary() {
   ObjectNumber number = 0;
   while (library->windows.Next(&number)) CloseWindow(number);
   library.reset();
+  heldEvent.reset();
 }
 
 ObjectNumber OpenWindow(ObjectNumber number, int x, int y, int width, int height, const char* title,
@@ -271,6 +298,11 @@ void SetProgramIcon(const std::uint32_t* pixels, int width, int height) {
     ApplyIcon(record.id);
     return true;
   });
+}
+
+void DispatchPendingEvents() {
+  platform::Event event;
+  while (TakeEvent(event, 0)) DispatchEvent(event);
 }
 
 int DispatchEvent(const platform::Event& event) {

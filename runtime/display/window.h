@@ -54,5 +54,7 @@ void SetProgramIcon(const std::uint32_t* pixels, int width, int height);
 // Used by the display: the handling of one platform event by the display and the windows (queueing
 // their events); returns the event's raw message number.
 int DispatchEvent(const platform::Event& event);
+// Takes and dispatches everything pending, as a full-screen presentation does every frame.
+void DispatchPendingEvents();
 
 }  // namespace rt

@@ -211,6 +211,26 @@ TEST_F(WindowEventTest, OneMessageIsTakenPerCall) {
   EXPECT_EQ(fake.events.size(), 1u);
 }
 
+TEST_F(WindowEventTest, MouseMotionsInARowAreOneMessage) {
+  const platform::WindowId window = Id(OpenWindow(0, 0, 0, 640, 400, "game"));
+  for (int i = 0; i < 3; ++i) fake.Push(EventType::MouseMotion, window);
+  fake.Push(EventType::KeyDown, window, 30);
+  fake.Push(EventType::MouseMotion, window);
+  EXPECT_EQ(PollWindowEvent(), 512);
+  EXPECT_EQ(PollWindowEvent(), 256);
+  EXPECT_EQ(PollWindowEvent(), 512);
+  EXPECT_EQ(PollWindowEvent(), kEventNone);
+}
+
+TEST_F(WindowEventTest, EventHeldBackByMergingStillReachesTheQueue) {
+  const platform::WindowId window = Id(OpenWindow(0, 0, 0, 640, 400, "game"));
+  fake.Push(EventType::MouseMotion, window);
+  fake.Push(EventType::CloseRequest, window);
+  EXPECT_EQ(PollWindowEvent(), 512);
+  PollWindowEvent();
+  EXPECT_EQ(PollWindowEvent(), kEventCloseRequest);
+}
+
 TEST_F(WindowEventTest, QueuedEventsComeBeforeNewMessages) {
   const platform::WindowId window = Id(OpenWindow(0, 0, 0, 640, 400, "game"));
   fake.Push(EventType::Moved, window);
