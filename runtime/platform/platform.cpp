@@ -2,11 +2,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace rt::platform {
 
 namespace {
 Platform* installed = nullptr;
+}
+
+// A backend without input devices reports every key up and no mouse activity.
+void Platform::ReadKeyState(std::uint8_t state[256]) {
+  std::memset(state, 0, 256);
+}
+
+int Platform::TakeMouseEvents(MouseEvent*, int) {
+  return 0;
 }
 
 Platform& Get() {
@@ -18,8 +28,12 @@ Platform& Get() {
   return *installed;
 }
 
-void Install(Platform* backend) { installed = backend; }
+void Install(Platform* backend) {
+  installed = backend;
+}
 
-bool Installed() { return installed != nullptr; }
+bool Installed() {
+  return installed != nullptr;
+}
 
 }  // namespace rt::platform

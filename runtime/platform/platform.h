@@ -4,8 +4,8 @@
 // installs exactly one backend before the runtime starts.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,7 +39,7 @@ enum class EventType {
   MouseMotion,  // relative motion in dx, dy
   MouseButtonDown,
   MouseButtonUp,
-  MouseWheel,    // steps in wheel, positive away from the user
+  MouseWheel,  // steps in wheel, positive away from the user
   AudioDeviceLost,
   DisplayChanged,  // a monitor or resolution change; full-screen presentation re-reads the desktop
 };
@@ -67,6 +67,16 @@ struct AudioFormat {
 };
 // Called on the audio thread to fill `frames` frames; must not allocate or block for long.
 using AudioCallback = void (*)(void* user, std::uint8_t* out, int frames);
+
+// What the mouse did, in the order it happened. Consecutive movement (motion and wheel) arrives as one
+// record, so only button changes are discrete; buttons are 1 left, 2 right, 3 middle.
+struct MouseEvent {
+  enum class Type { Move, ButtonDown, ButtonUp };
+  Type type = Type::Move;
+  int dx = 0, dy = 0;
+  int wheel = 0;
+  int button = 0;
+};
 
 struct LocalDateTime {
   int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
@@ -106,6 +116,13 @@ class Platform {
   virtual void SetRelativeMouse(bool on) = 0;
   virtual bool HasKeyboard() = 0;
   virtual bool HasMouse() = 0;
+
+  // Device state, kept by the backend from every event it takes (both calls take pending events first).
+  // Keys in the keyboard's numbering: 0x80 while held, else 0; auto-repeat never changes it.
+  virtual void ReadKeyState(std::uint8_t state[256]);
+  // Moves up to `max` of the mouse's records since the last call into `out`, oldest first, and returns
+  // how many; the rest wait for the next call.
+  virtual int TakeMouseEvents(MouseEvent* out, int max);
 
   // Audio output. The obtained format is what the callback must produce.
   virtual bool OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) = 0;

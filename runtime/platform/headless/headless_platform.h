@@ -1,0 +1,270 @@
+// A machine that exists only in memory, for tests, benchmarks and replays. Its clock is virtual: it
+// moves only when the program sleeps, waits or ends a frame. A script says what the player does at
+// which frame; every presented frame, message box, cursor change and window is recorded.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "runtime/platform/event_queue.h"
+#include "runtime/platform/platform.h"
+
+namespace rt::platform {
+
+// One thing the player or the machine does, applied at once (Apply) or at a frame (At).
+struct Action {
+  enum class Kind {
+    KeyDown,
+    KeyUp,
+    ButtonDown,
+    ButtonUp,
+    MouseMotion,
+    MouseWheel,
+    FocusLost,     // the focused window loses the focus
+    FocusGained,   // the window that had the focus last (or the newest visible one) gets it
+    CloseRequest,  // the close box of the focused window (or the newest one)
+    ClockJump,     // the wall clock is set forward or back; the monotonic counter is not touched
+    MoveWindow,    // the focused window's outer corner moves to (x, y)
+    AudioDeviceLost,
+    DisplayChanged,
+  };
+  Kind kind = Kind::KeyDown;
+  int code = 0;      // scan code or button
+  int x = 0, y = 0;  // motion, wheel steps in x, or the new window position
+  std::int64_t seconds = 0;
+
+  static Action KeyDown(int scanCode) { return {Kind::KeyDown, scanCode}; }
+  static Action KeyUp(int scanCode) { return {Kind::KeyUp, scanCode}; }
+  static Action ButtonDown(int button) { return {Kind::ButtonDown, button}; }
+  static Action ButtonUp(int button) { return {Kind::ButtonUp, button}; }
+  static Action Motion(int dx, int dy) { return {Kind::MouseMotion, 0, dx, dy}; }
+  static Action Wheel(int steps) { return {Kind::MouseWheel, 0, steps}; }
+  static Action LoseFocus() { return {Kind::FocusLost}; }
+  static Action GainFocus() { return {Kind::FocusGained}; }
+  static Action Close() { return {Kind::CloseRequest}; }
+  static Action JumpClock(std::int64_t seconds) { return {Kind::ClockJump, 0, 0, 0, seconds}; }
+  static Action MoveWindowTo(int x, int y) { return {Kind::MoveWindow, 0, x, y}; }
+  static Action LoseAudioDevice() { return {Kind::AudioDeviceLost}; }
+  static Action ChangeDisplay() { return {Kind::DisplayChanged}; }
+};
+
+struct HeadlessWindow {
+  WindowId id = 0;
+  std::string title;
+  bool decorated = true;
+  bool visible = true;
+  bool fullScreen = false;
+  Rect outer, client;                 // desktop coordinates
+  int iconWidth = 0, iconHeight = 0;  // 0 until an icon is set
+  int presents = 0;
+};
+
+struct PresentedFrame {
+  WindowId window = 0;
+  int width = 0, height = 0;
+  Rect dest;
+  int frame = 0;                      // FrameCount() when it was shown
+  std::uint64_t hash = 0;             // FNV-1a over the 0x00RRGGBB pixels, row after row
+  std::vector<std::uint32_t> pixels;  // width * height, row after row
+};
+
+struct ShownMessage {
+  std::string title, text;
+  MessageButtons buttons = MessageButtons::Ok;
+  WindowId owner = 0;  // the focused window when the box came up
+  MessageAnswer answer = MessageAnswer::Ok;
+};
+
+struct CursorState {
+  bool visible = true;
+  bool relative = false;
+  bool confined = false;
+  WindowId confineWindow = 0;
+  Rect confineArea;  // as passed: the window's client area in desktop coordinates
+  int confineCalls = 0;
+  int warps = 0;
+  WindowId warpWindow = 0;
+  int warpX = 0, warpY = 0;  // the last warp, in the window's client coordinates
+};
+
+// FNV-1a of the pixels as PresentedFrame::hash computes it, for expected pictures built in a test.
+std::uint64_t HashPixels(const std::uint32_t* pixels, int width, int height, int pitchBytes);
+
+class HeadlessPlatform : public Platform {
+ public:
+  static constexpr std::uint64_t kCounterFrequency = 1'000'000'000;  // the counter counts nanoseconds
+
+  HeadlessPlatform();
+
+  // ---- The machine (set before the runtime starts).
+  void SetDesktop(int width, int height, int depth);  // 1920 x 1080 x 32 by default
+  void SetDisplayAvailable(bool available);           // false: no desktop mode, no windows
+  void SetWindowsFail(bool fail);                     // window creation fails
+  void SetKeyboardPresent(bool present);
+  void SetMousePresent(bool present);
+  void SetAudioFormat(const AudioFormat& format);  // 44100 Hz, stereo, S16 by default
+  void SetAudioAvailable(bool available);
+  // Decoration of titled windows around the client area (4, 24, 4, 4 by default).
+  void SetWindowFrame(int left, int top, int right, int bottom);
+  void SetProgramPath(const std::string& path);
+
+  // ---- Time. Each FrameBoundary moves the clock by one frame step (1/60 s by default).
+  void SetFramesPerSecond(int framesPerSecond);             // the step becomes exactly 1/framesPerSecond s
+  void SetFrameStepNanoseconds(std::uint64_t nanoseconds);  // 0 keeps the clock still between sleeps
+  void SetStartTime(const LocalDateTime& start);            // the wall clock at time 0 (2024-06-01 12:00:00)
+  void SetStartTick(std::uint32_t tick);                    // TickMs at time 0 (0 by default)
+  void AdvanceTime(std::uint64_t nanoseconds);              // moves the counter, the tick and the wall clock
+  std::uint64_t ElapsedNanoseconds() const { return nanoseconds_; }
+  std::uint64_t SleptMilliseconds() const { return sleptMs_; }
+  int FrameCount() const { return frames_; }  // FrameBoundary calls so far
+
+  // ---- The script. Actions for frame F are applied by the FrameBoundary that brings FrameCount to F,
+  // in the order they were added; an action for a frame already reached is applied at once.
+  void At(int frame, const Action& action);
+  void Apply(const Action& action);
+  // Called at the end of every FrameBoundary with the new frame count, after that frame's actions.
+  void SetFrameCallback(std::function<void(int frame)> callback);
+
+  // ---- Message boxes: queued answers first, then the default (Ok for an Ok box, No for Yes/No).
+  void QueueAnswer(MessageAnswer answer);
+  void SetDefaultYesNoAnswer(MessageAnswer answer);
+  const std::vector<ShownMessage>& Messages() const { return messages_; }
+
+  // ---- Presented frames: the last few are kept whole (2 by default), all are counted.
+  void SetKeptFrames(int count);
+  void SetPresentCallback(std::function<void(const PresentedFrame&)> callback);
+  const std::deque<PresentedFrame>& KeptFrames() const { return kept_; }
+  const PresentedFrame* LastFrame() const { return kept_.empty() ? nullptr : &kept_.back(); }
+  int PresentCount() const { return presentCount_; }
+
+  // ---- Windows, cursor, audio as the program left them.
+  const HeadlessWindow* Window(WindowId id) const;
+  std::vector<WindowId> Windows() const;  // the live windows, oldest first
+  int WindowsCreated() const { return windowsCreated_; }
+  const CursorState& Cursor() const { return cursor_; }
+  bool AudioOpen() const { return audio_.callback != nullptr; }
+  int AudioLockDepth() const { return audioLocks_; }
+  // Runs the audio callback for `frames` frames and returns what it produced (empty with no audio
+  // open or another sample type).
+  std::vector<std::int16_t> RenderAudio(int frames);
+  std::vector<float> RenderAudioFloat(int frames);
+  bool KeyHeld(int scanCode) const { return queue_.KeyHeld(scanCode); }
+  bool EventsPending() const { return !queue_.Empty(); }
+
+  // ---- Platform.
+  bool DesktopMode(int& width, int& height, int& depth) override;
+  WindowId CreateWindow(const WindowDesc& desc) override;
+  WindowId CreateFullScreenWindow(const std::string& title) override;
+  void DestroyWindow(WindowId window) override;
+  void ShowWindow(WindowId window, bool visible) override;
+  void SetWindowTitle(WindowId window, const std::string& title) override;
+  void SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) override;
+  bool WindowGeometry(WindowId window, Rect& outer, Rect& client) override;
+  WindowId FocusedWindow() override { return focused_; }
+  void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
+               const Rect& dest) override;
+  bool NextEvent(Event& event, int timeoutMs) override;
+  void ShowCursor(bool visible) override { cursor_.visible = visible; }
+  void ConfineCursor(WindowId window, const Rect* clientArea) override;
+  void WarpCursor(WindowId window, int x, int y) override;
+  void SetRelativeMouse(bool on) override { cursor_.relative = on; }
+  bool HasKeyboard() override { return keyboard_; }
+  bool HasMouse() override { return mouse_; }
+  void ReadKeyState(std::uint8_t state[256]) override { queue_.ReadKeyState(state); }
+  int TakeMouseEvents(MouseEvent* out, int max) override { return queue_.TakeMouseEvents(out, max); }
+  bool OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) override;
+  void CloseAudio() override;
+  void LockAudio() override { ++audioLocks_; }
+  void UnlockAudio() override { --audioLocks_; }
+  MessageAnswer ShowMessageBox(const std::string& title, const std::string& text,
+                               MessageButtons buttons) override;
+  std::uint64_t Counter() override { return nanoseconds_; }
+  std::uint64_t CounterFrequency() override { return kCounterFrequency; }
+  void SleepMs(int milliseconds) override;
+  std::uint32_t TickMs() override;
+  LocalDateTime LocalTime() override;
+  void FrameBoundary() override;
+  std::string ProgramPath() override { return programPath_; }
+
+ private:
+  struct Audio {
+    AudioCallback callback = nullptr;
+    void* user = nullptr;
+  };
+
+  HeadlessWindow* Find(WindowId id);
+  WindowId AddWindow(HeadlessWindow window);
+  WindowId TargetWindow() const;  // the focused window, else the newest one
+  void Focus(WindowId window);
+  void Send(EventType type, WindowId window);
+  void SendInput(const Event& event);
+  void ApplyMove(int x, int y);
+  void Record(PresentedFrame frame);
+  std::vector<std::uint8_t> RenderBytes(int frames, SampleFormat sample);
+
+  // The machine.
+  int desktopWidth_ = 1920, desktopHeight_ = 1080, desktopDepth_ = 32;
+  bool display_ = true, windowsFail_ = false, keyboard_ = true, mouse_ = true, audioAvailable_ = true;
+  AudioFormat audioFormat_{44100, 2, SampleFormat::S16};
+  Rect frame_{4, 24, 4, 4};  // left, top, right, bottom insets (x, y, width, height)
+  std::string programPath_ = "/usr/games/pellaris";
+
+  // Time.
+  std::uint64_t nanoseconds_ = 0;
+  std::uint64_t stepNumerator_ = kCounterFrequency, stepDivisor_ = 60;  // step = numerator / divisor ns
+  std::uint64_t stepCarry_ = 0;
+  std::uint64_t sleptMs_ = 0;
+  std::int64_t wallJump_ = 0;  // seconds
+  LocalDateTime start_{2024, 6, 1, 12, 0, 0};
+  std::uint32_t startTick_ = 0;
+  int frames_ = 0;
+
+  // Script.
+  std::multimap<int, Action> script_;
+  std::function<void(int)> frameCallback_;
+
+  // Windows, events, input.
+  std::map<WindowId, HeadlessWindow> windows_;
+  WindowId nextId_ = 1;
+  WindowId focused_ = 0, lastFocused_ = 0;
+  int windowsCreated_ = 0;
+  EventQueue queue_;
+  CursorState cursor_;
+
+  // Message boxes and frames.
+  std::deque<MessageAnswer> answers_;
+  MessageAnswer yesNoDefault_ = MessageAnswer::No;
+  std::vector<ShownMessage> messages_;
+  std::deque<PresentedFrame> kept_;
+  std::size_t keptLimit_ = 2;
+  int presentCount_ = 0;
+  std::function<void(const PresentedFrame&)> presentCallback_;
+
+  // Audio.
+  Audio audio_;
+  int audioLocks_ = 0;
+};
+
+// Installs a backend for the lifetime of the object, for a test or a tool.
+class ScopedPlatform {
+ public:
+  explicit ScopedPlatform(Platform& backend) { Install(&backend); }
+  ~ScopedPlatform() { Install(nullptr); }
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+};
+
+// A headless machine installed from construction to destruction: `InstalledHeadless machine;`.
+class InstalledHeadless : public HeadlessPlatform {
+ public:
+  InstalledHeadless() { Install(this); }
+  ~InstalledHeadless() override { Install(nullptr); }
+  InstalledHeadless(const InstalledHeadless&) = delete;
+  InstalledHeadless& operator=(const InstalledHeadless&) = delete;
+};
+
+}  // namespace rt::platform
