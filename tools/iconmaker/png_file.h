@@ -1,0 +1,17 @@
+// Reading and writing PNG files as 8-bit RGBA, through libpng's simplified interface.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "icon_layout.h"
+
+namespace iconmaker {
+
+// Any PNG libpng can read, converted to RGBA; nothing when the file is missing or not a PNG.
+std::optional<Image> ReadPng(const std::string& path);
+
+// An RGBA PNG; false when the file cannot be written.
+bool WritePng(const std::string& path, const Image& image);
+
+}  // namespace iconmaker
