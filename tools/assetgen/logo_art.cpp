@@ -30,6 +30,7 @@ bool InsideBar(const Bar& bar, Vec2 p) {
 struct Glyph {
   float width;
   std::vector<Bar> bars;  // in letter units: x from 0, y 0..20 top to bottom
+  std::vector<Vec2> slanted{};  // one optional slanted stroke, as a polygon
 };
 
 // A squared, heavy face: strokes 4 units, outer corners cut.
@@ -47,8 +48,10 @@ Glyph GlyphFor(char letter) {
       return {16, {{0, 0, 4, 20, {3, 0, 0, 1}}, {12, 0, 16, 20, {0, 3, 1, 0}}, {0, 0, 16, 4, {3, 3, 0, 0}},
                    {0, 9, 16, 13, {0, 0, 0, 0}}}};
     case 'R':
-      return {16, {{0, 0, 4, 20, {2, 0, 0, 1}}, {0, 0, 16, 4, {2, 3, 0, 0}}, {12, 0, 16, 11, {0, 3, 2, 0}},
-                   {0, 8, 14, 12, {0, 0, 0, 0}}, {11, 11, 15, 20, {0, 0, 1, 0}}, {11, 10, 16, 13, {1, 0, 0, 0}}}};
+      return {16,
+              {{0, 0, 4, 20, {2, 0, 0, 1}}, {0, 0, 16, 4, {2, 3, 0, 0}}, {12, 0, 16, 11, {0, 3, 3, 0}},
+               {0, 8, 14, 12, {0, 0, 2, 0}}},
+              {{6.0f, 12.0f}, {10.5f, 12.0f}, {16.0f, 20.0f}, {11.5f, 20.0f}}};
     case 'I':
       return {4, {{0, 0, 4, 20, {1, 1, 1, 1}}}};
     case 'S':
@@ -88,6 +91,7 @@ bool InsideName(const std::vector<PlacedGlyph>& name, Vec2 p) {
     for (const Bar& bar : g.glyph.bars) {
       if (InsideBar(bar, local)) return true;
     }
+    if (!g.glyph.slanted.empty() && InsidePolygon(g.glyph.slanted, local)) return true;
   }
   return false;
 }
