@@ -67,6 +67,8 @@ void RepaintWindowedScreen(const platform::Event& event) {
   }
 }
 
+platform::Rect WindowedScreenArea() { return Destination(); }
+
 void ClearWindowedScreenArea(std::uint32_t window) {
   platform::Rect outer, client;
   if (!platform::Get().WindowGeometry(window, outer, client)) return;

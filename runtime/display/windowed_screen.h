@@ -6,6 +6,7 @@
 
 namespace rt::platform {
 struct Event;
+struct Rect;
 }  // namespace rt::platform
 
 namespace rt {
@@ -18,6 +19,9 @@ int OpenWindowedScreen(std::int64_t window, int x, int y, int width, int height,
 void PresentWindowed();
 // Shows the current back buffer again when the display window moved, changed size or was exposed.
 void RepaintWindowedScreen(const platform::Event& event);
+// Where the screen is shown, in the display window's client coordinates (the mouse confines the
+// cursor to it).
+platform::Rect WindowedScreenArea();
 // Blackens the client area after the screen closed, as a repaint of the bare window would.
 void ClearWindowedScreenArea(std::uint32_t window);
 
