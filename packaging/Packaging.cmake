@@ -1,0 +1,31 @@
+# The Debian package: `cpack -G DEB` in a build tree. Its dependencies are worked out from the
+# shared libraries the program links (dpkg-shlibdeps, from dpkg-dev), so they follow the build.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME pellaris)
+set(CPACK_PACKAGE_VENDOR "Pellaris developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arcade game: steer a small craft through drifting rocks")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Pellaris is a fast single-player arcade game. The craft hangs at the left of the field and moves
+only up and down under thrust and gravity while rocks drift in from the right. Shoot them down,
+keep clear of them, collect the bonuses and score as much as you can in a two-minute round.
+It plays full screen or in a 640 x 400 window, with the keyboard and the mouse.")
+set(PELLARIS_PACKAGE_MAINTAINER "Pellaris developers <maintainers@pellaris.invalid>"
+    CACHE STRING "Maintainer named in the Debian package")
+set(CPACK_PACKAGE_CONTACT "${PELLARIS_PACKAGE_MAINTAINER}")
+
+# Relative GNUInstallDirs destinations land under /usr in the package whatever prefix the tree has.
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${PELLARIS_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+# A source tarball, should anyone ask for one, leaves out history and build trees.
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build[^/]*/" "/out/")
+
+include(CPack)
