@@ -1,5 +1,7 @@
 #include "game/state.h"
 
+#include "runtime/core/date.h"
+
 namespace pellaris {
 
 float craftX = 0.0f;
@@ -16,6 +18,7 @@ std::int32_t restartRequested = 0;
 float warningPhase = 0.0f;
 float backdropX = 0.0f;
 std::int32_t lastEvent = 0;
+Screen shownScreen = Screen::Title;
 
 rt::StringVariable text;
 
@@ -30,6 +33,20 @@ const char* TextData() {
   return text.Text();
 }
 
+void AssignTextWithNumber(const char* prefix, std::int32_t number) {
+  const rt::TextPosition start = rt::AccumulatorTop();
+  rt::AppendString(prefix);
+  rt::NumberToString(number);
+  rt::AssignString(text, start);
+}
+
+void AssignTextWithTime(const char* prefix, std::int32_t seconds) {
+  const rt::TextPosition start = rt::AccumulatorTop();
+  rt::AppendString(prefix);
+  rt::FormatDate("%ii:%ss", seconds);
+  rt::AssignString(text, start);
+}
+
 void ClearGameState() {
   craftX = craftY = craftSpeedY = 0.0f;
   craftHeight = 0;
@@ -38,6 +55,7 @@ void ClearGameState() {
   score = flashLevel = roundEndTime = gameOver = restartRequested = 0;
   warningPhase = backdropX = 0.0f;
   lastEvent = 0;
+  shownScreen = Screen::Title;
   text = rt::StringVariable();
 }
 

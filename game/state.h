@@ -24,9 +24,17 @@ extern float warningPhase;             // degrees
 extern float backdropX;                // horizontal position of the scrolling starfield
 extern std::int32_t lastEvent;         // the frame's window event
 
+// What the last frame showed, for the replay tool's log and the end-to-end tests.
+enum class Screen { Title, Playing, GameOver, Paused };
+extern Screen shownScreen;
+
 extern rt::StringVariable text;  // the line of text being drawn
 void AssignText(const char* value);
 const char* TextData();
+// `prefix` followed by the number in decimal; built in the string accumulator without allocating.
+void AssignTextWithNumber(const char* prefix, std::int32_t number);
+// `prefix` followed by seconds shown through the mask "%ii:%ss".
+void AssignTextWithTime(const char* prefix, std::int32_t seconds);
 
 // Everything back to zero and the text empty, as at process start.
 void ClearGameState();
