@@ -98,11 +98,18 @@ ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::si
   return number == kAutomaticObject ? assigned : 1;
 }
 
+namespace {
+SoundStartObserver startObserver = nullptr;
+}  // namespace
+
+void SetSoundStartObserver(SoundStartObserver observer) { startObserver = observer; }
+
 int PlaySoundEffect(ObjectNumber number) {
   if (!library || !library->mixer) return 0;
   const Sound* sound = library->table.Get(number);
   if (!sound) return 0;
   library->mixer->Restart(sound->voice);
+  if (startObserver) startObserver(number);
   return 1;
 }
 

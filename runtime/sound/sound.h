@@ -21,6 +21,9 @@ void EndSoundSystem();
 ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::size_t length);
 // 1 when the sound started from its beginning, 0 when there is no such sound.
 int PlaySoundEffect(ObjectNumber number);
+// Told of every sound that starts, on the game's thread (the replay tool logs them).
+using SoundStartObserver = void (*)(ObjectNumber number);
+void SetSoundStartObserver(SoundStartObserver observer);
 // Releases the sound under a number; nothing happens for an empty number.
 void FreeSound(ObjectNumber number);
 

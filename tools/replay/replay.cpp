@@ -1,0 +1,192 @@
+#include "tools/replay/replay.h"
+
+#include <png.h>
+
+#include <charconv>
+#include <cstdio>
+#include <memory>
+
+#include "game/entities.h"
+#include "game/game.h"
+#include "game/startup.h"
+#include "game/state.h"
+#include "runtime/core/date.h"
+#include "runtime/core/random.h"
+#include "runtime/display/runtime.h"
+#include "runtime/display/screen.h"
+#include "runtime/platform/headless/headless_platform.h"
+#include "runtime/sound/sound.h"
+
+namespace pellaris::replay {
+
+namespace {
+
+using rt::platform::Action;
+
+// Unwinds the game out of FlipBuffers when the requested number of frames has run.
+struct EndOfReplay {};
+
+Action ToAction(const ScriptEvent& event) {
+  using Type = ScriptEvent::Type;
+  switch (event.type) {
+    case Type::KeyDown:
+      return Action::KeyDown(event.a);
+    case Type::KeyUp:
+      return Action::KeyUp(event.a);
+    case Type::ButtonDown:
+      return Action::ButtonDown(event.a);
+    case Type::ButtonUp:
+      return Action::ButtonUp(event.a);
+    case Type::Move:
+      return Action::Motion(event.a, event.b);
+    case Type::FocusLost:
+      return Action::LoseFocus();
+    case Type::FocusGained:
+      return Action::GainFocus();
+    case Type::Close:
+      return Action::Close();
+    case Type::Clock:
+      return Action::JumpClock(event.seconds);
+  }
+  return Action::Close();
+}
+
+const char* ScreenName(Screen screen) {
+  switch (screen) {
+    case Screen::Title:
+      return "title";
+    case Screen::Playing:
+      return "playing";
+    case Screen::GameOver:
+      return "gameover";
+    case Screen::Paused:
+      return "paused";
+  }
+  return "title";
+}
+
+// The shortest text that reads back to the same 32-bit float.
+std::string FloatText(float value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+FrameRecord Snapshot(std::int64_t frame, std::vector<int> sounds) {
+  FrameRecord record;
+  record.frame = frame;
+  record.screen = ScreenName(shownScreen);
+  record.score = score;
+  record.craftY = craftY;
+  record.craftSpeedY = craftSpeedY;
+  record.fireCooldown = fireCooldown;
+  record.flashLevel = flashLevel;
+  record.remaining = shownScreen == Screen::Title ? 0 : roundEndTime - rt::CurrentDate();
+  record.backdropX = backdropX;
+  ListRewind(entities);
+  while (const Entity* entity = ListAdvance(entities)) {
+    if (entity->kind >= 0 && entity->kind < 7) ++record.entities[entity->kind];
+  }
+  record.sounds = std::move(sounds);
+  return record;
+}
+
+// Writes the back buffer (0x00RRGGBB words) as an RGB PNG.
+bool WritePng(const std::string& path, const rt::Surface& surface) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+  if (!file) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    png_destroy_write_struct(&png, nullptr);
+    return false;
+  }
+  std::vector<png_byte> row(static_cast<std::size_t>(surface.Width()) * 3);
+  volatile bool ok = false;  // set after the last libpng call that may jump back
+  if (setjmp(png_jmpbuf(png)) == 0) {
+    png_init_io(png, file.get());
+    png_set_IHDR(png, info, static_cast<png_uint_32>(surface.Width()), static_cast<png_uint_32>(surface.Height()),
+                 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < surface.Height(); ++y) {
+      const std::uint32_t* pixels = surface.RowAs<std::uint32_t>(y);
+      for (int x = 0; x < surface.Width(); ++x) {
+        row[3 * x] = static_cast<png_byte>(pixels[x] >> 16);
+        row[3 * x + 1] = static_cast<png_byte>(pixels[x] >> 8);
+        row[3 * x + 2] = static_cast<png_byte>(pixels[x]);
+      }
+      png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    ok = true;
+  }
+  png_destroy_write_struct(&png, &info);
+  return ok;
+}
+
+std::string DumpName(const std::string& dir, std::int64_t frame) {
+  char name[32];
+  std::snprintf(name, sizeof name, "/frame-%06lld.png", static_cast<long long>(frame));
+  return dir + name;
+}
+
+}  // namespace
+
+std::string FormatLogLine(const FrameRecord& r) {
+  static constexpr const char* kKindNames[7] = {"rock", "explosion", "clock", "popup", "bomb", "slow", "spark"};
+  std::string line = "{\"frame\":" + std::to_string(r.frame) + ",\"screen\":\"" + r.screen + "\"";
+  line += ",\"score\":" + std::to_string(r.score);
+  line += ",\"craftY\":" + FloatText(r.craftY) + ",\"craftSpeedY\":" + FloatText(r.craftSpeedY);
+  line += ",\"fireCooldown\":" + std::to_string(r.fireCooldown) + ",\"flashLevel\":" + std::to_string(r.flashLevel);
+  line += ",\"remaining\":" + std::to_string(r.remaining) + ",\"backdropX\":" + FloatText(r.backdropX);
+  line += ",\"entities\":{";
+  for (int kind = 0; kind < 7; ++kind) {
+    line += std::string(kind ? "," : "") + "\"" + kKindNames[kind] + "\":" + std::to_string(r.entities[kind]);
+  }
+  line += "},\"sounds\":[";
+  for (std::size_t i = 0; i < r.sounds.size(); ++i) line += (i ? "," : "") + std::to_string(r.sounds[i]);
+  return line + "]}";
+}
+
+bool RunReplay(const ReplayOptions& options, std::ostream* log,
+               const std::function<void(const FrameRecord&)>& observe) {
+  rt::platform::HeadlessPlatform machine;
+  machine.SetFramesPerSecond(options.fps);
+  machine.SetDefaultYesNoAnswer(options.answerYes ? rt::platform::MessageAnswer::Yes
+                                                  : rt::platform::MessageAnswer::No);
+  for (const ScriptEvent& event : options.events) machine.At(static_cast<int>(event.frame), ToAction(event));
+  rt::platform::ScopedPlatform installed(machine);
+  rt::RandomSeed(options.seed);
+
+  static std::vector<int>* soundsOfPass = nullptr;
+  std::vector<int> sounds;
+  soundsOfPass = &sounds;
+  rt::SetSoundStartObserver([](rt::ObjectNumber number) { soundsOfPass->push_back(static_cast<int>(number)); });
+
+  bool dumpsWritten = true;
+  auto report = [&](std::int64_t frame) {
+    const FrameRecord record = Snapshot(frame, std::move(sounds));
+    sounds.clear();
+    if (log) *log << FormatLogLine(record) << '\n';
+    if (observe) observe(record);
+    if (options.dumpAt.count(frame) && rt::BlitTarget()) {
+      dumpsWritten = WritePng(DumpName(options.dumpDir, frame), *rt::BlitTarget()) && dumpsWritten;
+    }
+  };
+  machine.SetFrameCallback([&](int flip) {
+    if (flip >= 2) report(flip - 1);
+    if (options.frames > 0 && flip == options.frames + 1) throw EndOfReplay{};
+  });
+
+  try {
+    RunProgram(PlayGame);
+    if (machine.FrameCount() > 0) report(machine.FrameCount());
+  } catch (const EndOfReplay&) {
+    rt::EndRuntime();
+  }
+  rt::SetSoundStartObserver(nullptr);
+  soundsOfPass = nullptr;
+  return dumpsWritten;
+}
+
+}  // namespace pellaris::replay

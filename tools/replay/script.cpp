@@ -1,0 +1,88 @@
+#include "tools/replay/script.h"
+
+#include <charconv>
+
+namespace pellaris::replay {
+
+namespace {
+
+std::vector<std::string_view> Words(std::string_view line) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+    const std::size_t start = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+    if (i > start) words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+template <typename Number>
+bool ParseNumber(std::string_view word, Number& out) {
+  const char* end = word.data() + word.size();
+  auto [stop, error] = std::from_chars(word.data(), end, out);
+  return error == std::errc() && stop == end;
+}
+
+bool ParseInt(std::string_view word, int low, int high, int& out) {
+  return ParseNumber(word, out) && out >= low && out <= high;
+}
+
+// Fills `event` from the words after the frame number; false when they do not form an event.
+bool ParseEvent(const std::vector<std::string_view>& w, ScriptEvent& event) {
+  using Type = ScriptEvent::Type;
+  const std::size_t n = w.size();
+  if (n == 4 && w[1] == "key" && (w[2] == "down" || w[2] == "up")) {
+    event.type = w[2] == "down" ? Type::KeyDown : Type::KeyUp;
+    return ParseInt(w[3], 0, 255, event.a);
+  }
+  if (n == 4 && w[1] == "button" && (w[2] == "down" || w[2] == "up")) {
+    event.type = w[2] == "down" ? Type::ButtonDown : Type::ButtonUp;
+    return ParseInt(w[3], 1, 8, event.a);
+  }
+  if (n == 4 && w[1] == "move") {
+    event.type = Type::Move;
+    return ParseInt(w[2], -100000, 100000, event.a) && ParseInt(w[3], -100000, 100000, event.b);
+  }
+  if (n == 3 && w[1] == "focus" && (w[2] == "lost" || w[2] == "gained")) {
+    event.type = w[2] == "lost" ? Type::FocusLost : Type::FocusGained;
+    return true;
+  }
+  if (n == 2 && w[1] == "close") {
+    event.type = Type::Close;
+    return true;
+  }
+  if (n == 3 && w[1] == "clock") {
+    event.type = Type::Clock;
+    // A date value is a signed 32-bit count of seconds, so larger jumps mean nothing.
+    return ParseNumber(w[2], event.seconds) && event.seconds >= -2147483647 && event.seconds <= 2147483647;
+  }
+  return false;
+}
+
+}  // namespace
+
+ParseResult ParseScript(std::string_view text) {
+  ParseResult result;
+  std::size_t lineNumber = 0;
+  while (!text.empty()) {
+    ++lineNumber;
+    const std::size_t newline = text.find('\n');
+    std::string_view line = text.substr(0, newline);
+    text = newline == std::string_view::npos ? std::string_view() : text.substr(newline + 1);
+    line = line.substr(0, line.find('#'));
+    const std::vector<std::string_view> words = Words(line);
+    if (words.empty()) continue;
+    ScriptEvent event;
+    if (!ParseNumber(words[0], event.frame) || event.frame < 1 || !ParseEvent(words, event)) {
+      result.events.clear();
+      result.error = "line " + std::to_string(lineNumber) + ": cannot read \"" + std::string(line) + "\"";
+      return result;
+    }
+    result.events.push_back(event);
+  }
+  return result;
+}
+
+}  // namespace pellaris::replay

@@ -1,0 +1,28 @@
+// The replay tool's input script: one event per line, "FRAME WHAT ARGS", '#' starting a comment.
+//   F key down CODE | F key up CODE | F button down N | F button up N | F move DX DY
+//   F focus lost | F focus gained | F close | F clock SECONDS
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellaris::replay {
+
+struct ScriptEvent {
+  enum class Type { KeyDown, KeyUp, ButtonDown, ButtonUp, Move, FocusLost, FocusGained, Close, Clock };
+  std::int64_t frame = 0;
+  Type type = Type::Close;
+  int a = 0, b = 0;     // key code, button, or motion dx and dy
+  std::int64_t seconds = 0;  // clock
+};
+
+struct ParseResult {
+  std::vector<ScriptEvent> events;
+  std::string error;  // empty on success, else "line N: what is wrong"
+};
+
+ParseResult ParseScript(std::string_view text);
+
+}  // namespace pellaris::replay
