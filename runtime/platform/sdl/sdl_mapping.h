@@ -1,0 +1,19 @@
+// How SDL's view of the machine becomes ours, in plain numbers so it can be checked without a display:
+// key scan codes, mouse buttons and where a full-screen picture goes.
+#pragma once
+
+#include "runtime/platform/platform.h"
+
+namespace rt::platform {
+
+// The keyboard's code (set-1 make code, +128 for extended keys) of an SDL scancode; 0 for keys a PC
+// keyboard does not have.
+int KeyCodeFromSdlScancode(int scancode);
+// Our button number (1 left, 2 right, 3 middle, 4 and 5 the side buttons) of an SDL button; 0 if none.
+int ButtonFromSdlButton(int button);
+// Where a width x height picture goes on an output of the given size: the largest whole multiple that
+// fits (sharp pixels), or, on an output smaller than the picture, the largest size of the same shape;
+// centred either way.
+Rect FitToOutput(int width, int height, int outputWidth, int outputHeight);
+
+}  // namespace rt::platform
