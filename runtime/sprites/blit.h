@@ -29,8 +29,17 @@ class BlendTable {
   const std::int32_t* Row(int k) const { return entries_[k]; }
   std::int32_t Entry(int v, int k) const { return entries_[k][v]; }
 
+  // The same column as a multiply and shifts, for mixing many channels at once:
+  // entry(v, k) = ((256 v * multiplier) >> 16) >> shift for every v.
+  struct Scale {
+    std::uint16_t multiplier = 0;
+    int shift = 0;
+  };
+  Scale ScaleOf(int k) const { return scales_[k]; }
+
  private:
   std::int32_t entries_[256][256];
+  Scale scales_[256];
 };
 
 // Built on first use; starting the sprite system asks for it so that no blend pays for it.
@@ -44,12 +53,12 @@ void BlendSprite(Sprite& sprite, Surface& target, int x, int y, int intensity);
 // Data derived from a sprite's pixels, kept in Sprite::blitCache and rebuilt when the surface's pixels
 // or generation change. Each part is built on first use.
 struct OpaqueRun {
-  std::int32_t start, end;  // columns, end excluded
+  std::int32_t y, start, end;  // row and columns, end excluded
 };
 struct OpaqueRuns {
+  std::vector<OpaqueRun> runs;            // row by row, left to right
   std::vector<std::int32_t> rowFirstRun;  // runs of row y: rowFirstRun[y] .. rowFirstRun[y + 1]
-  std::vector<OpaqueRun> runs;
-  bool preferRuns = false;  // sparse enough that walking the runs beats scanning every pixel
+  bool preferRuns = false;                // sparse enough that walking the runs beats scanning every pixel
 };
 // One bit per pixel that collision counts as opaque; every row ends with at least one zero word so
 // that a 64-bit window may start anywhere inside the row.

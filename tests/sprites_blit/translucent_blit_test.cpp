@@ -87,6 +87,18 @@ TEST(BlendTableEntries, FollowTheTruncatingDefinition) {
   EXPECT_EQ(table.Entry(128, 127), 64);
 }
 
+// The vector form of the mix uses each column as a multiply and shifts; it must give the same values.
+TEST(BlendTableEntries, ScalesReproduceEveryColumn) {
+  const BlendTable& table = ComputeBlendTable();
+  for (int k = 0; k < 256; ++k) {
+    const BlendTable::Scale scale = table.ScaleOf(k);
+    for (int v = 0; v < 256; ++v) {
+      const std::int64_t scaled = ((std::int64_t{256} * v * scale.multiplier) >> 16) >> scale.shift;
+      ASSERT_EQ(scaled, Entry(v, k)) << v << "," << k;
+    }
+  }
+}
+
 class TranslucentBlit : public ::testing::TestWithParam<int> {};
 
 TEST_P(TranslucentBlit, EveryPixelFollowsTheChannelFormulas) {
@@ -100,6 +112,23 @@ TEST_P(TranslucentBlit, EveryPixelFollowsTheChannelFormulas) {
     const Surface expected = ExpectedBlend(target, sprite, 5, 7, intensity);
     BlendSprite(sprite, target, 5, 7, intensity);
     EXPECT_TRUE(test::SameSurfacePixels(target, expected)) << "intensity " << intensity;
+  }
+}
+
+TEST_P(TranslucentBlit, HandlesEveryRowWidthAroundTheVectorSize) {
+  const int depth = GetParam();
+  std::mt19937 random(22);
+  for (int width = 1; width <= 19; ++width) {
+    Sprite sprite = MakeSprite(width, 2, depth);
+    FillRandom(sprite.surface, 0.8, random);
+    for (int intensity : {kEvenMix, 77}) {
+      Surface target(24, 4, depth);
+      FillRandom(target, 1.0, random);
+      const Surface expected = ExpectedBlend(target, sprite, 1, 1, intensity);
+      BlendSprite(sprite, target, 1, 1, intensity);
+      EXPECT_TRUE(test::SameSurfacePixels(target, expected))
+          << "width " << width << ", intensity " << intensity;
+    }
   }
 }
 
