@@ -1,5 +1,6 @@
 #include "game/startup.h"
 
+#include "assets/catalogue.h"
 #include "game/state.h"
 #include "runtime/display/message_box.h"
 #include "runtime/display/runtime.h"
@@ -63,6 +64,8 @@ bool OpenDisplay() {
 int RunProgram(void (*playGame)()) {
   ClearGameState();
   rt::StartRuntime();
+  const assets::IconImage icon = assets::WindowIcon();
+  rt::SetProgramIcon(icon.pixels, icon.width, icon.height);
   SetStartValues();
   if (!DevicesReady()) {
     rt::ShowMessage("Init Failed!", "Can't open DirectX 7 or later", rt::kMessageOk);

@@ -195,6 +195,7 @@ int OpenScreen(int width, int height, int depth, const char* title) {
   if (width <= 0 || height <= 0 || (depth != 32 && depth != 16)) return 0;
   const WindowId window = platform::Get().CreateFullScreenWindow(title ? title : "");
   if (window == 0) return 0;
+  ApplyProgramIcon(window);
   platform::Get().ShowCursor(false);
   OpenScreenSurface(window, width, height, depth, false);
   ShowBackBuffer(platform::Rect{});  // a black display from the start

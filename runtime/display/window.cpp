@@ -70,11 +70,6 @@ void CloseWindowInSlot(ObjectNumber number) {
   if (const WindowRecord* record = library->windows.Get(number)) DestroyRecordWindow(*record);
 }
 
-void ApplyIcon(WindowId window) {
-  if (!icon.pixels.empty())
-    platform::Get().SetWindowIcon(window, icon.pixels.data(), icon.width, icon.height);
-}
-
 // Places a window centred on the active window, whose frame is taken to be like ours.
 bool CentreOnActiveWindow(platform::WindowDesc& desc) {
   const WindowId active = platform::Get().FocusedWindow();
@@ -263,7 +258,7 @@ ObjectNumber OpenWindow(ObjectNumber number, int x, int y, int width, int height
     return 0;
   }
   record->id = id;
-  ApplyIcon(id);
+  ApplyProgramIcon(id);
   return number == kAutomaticObject ? assigned : static_cast<ObjectNumber>(id);
 }
 
@@ -295,7 +290,7 @@ void SetProgramIcon(const std::uint32_t* pixels, int width, int height) {
   icon.height = height;
   if (!library) return;
   library->windows.ForEach([](ObjectNumber, const WindowRecord& record) {
-    ApplyIcon(record.id);
+    ApplyProgramIcon(record.id);
     return true;
   });
 }
@@ -303,6 +298,11 @@ void SetProgramIcon(const std::uint32_t* pixels, int width, int height) {
 void DispatchPendingEvents() {
   platform::Event event;
   while (TakeEvent(event, 0)) DispatchEvent(event);
+}
+
+void ApplyProgramIcon(std::uint32_t window) {
+  if (!icon.pixels.empty())
+    platform::Get().SetWindowIcon(window, icon.pixels.data(), icon.width, icon.height);
 }
 
 int DispatchEvent(const platform::Event& event) {

@@ -50,6 +50,8 @@ int WaitWindowEvent();  // waits until there is something
 
 // The icon of every window, present and future; 0x00RRGGBB pixels, 0 transparent. Copied.
 void SetProgramIcon(const std::uint32_t* pixels, int width, int height);
+// Puts that icon on a window the library did not open (the full-screen display's).
+void ApplyProgramIcon(std::uint32_t window);
 
 // Used by the display: the handling of one platform event by the display and the windows (queueing
 // their events); returns the event's raw message number.

@@ -67,7 +67,9 @@ void RepaintWindowedScreen(const platform::Event& event) {
   }
 }
 
-platform::Rect WindowedScreenArea() { return Destination(); }
+platform::Rect WindowedScreenArea() {
+  return Destination();
+}
 
 void ClearWindowedScreenArea(std::uint32_t window) {
   platform::Rect outer, client;

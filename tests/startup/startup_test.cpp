@@ -111,6 +111,7 @@ TEST_F(StartupTest, YesOpensTheFullScreenDisplay) {
   EXPECT_TRUE(window->fullScreen);
   EXPECT_EQ(window->title, "Pellaris");
   EXPECT_FALSE(window->decorated);
+  EXPECT_GT(window->iconWidth, 0);
   ExpectEverythingEnded();
 }
 
@@ -126,6 +127,7 @@ TEST_F(StartupTest, NoOpensTheCentredGameWindow) {
   EXPECT_FALSE(window->fullScreen);
   EXPECT_EQ(window->title, "Pellaris By Varro / Quillon");
   EXPECT_TRUE(window->decorated);
+  EXPECT_GT(window->iconWidth, 0);
   EXPECT_EQ(window->client.width, 640);
   EXPECT_EQ(window->client.height, 400);
   EXPECT_EQ(window->outer.x, (1920 - window->outer.width) / 2);
