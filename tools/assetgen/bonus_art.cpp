@@ -98,8 +98,7 @@ Picture DrawSkull() {
                   [bone](float x, float y) {
                     // Teeth: gaps between them and between the two rows.
                     const bool gap = std::abs(y - 17.5f) < 0.45f ||
-                                     (y < 19.0f && (std::abs(x - 7.0f) < 0.35f || std::abs(x - 9.0f) < 0.35f ||
-                                                    std::abs(x - 11.0f) < 0.35f));
+                                     (y > 15.6f && (std::abs(x - 7.5f) < 0.5f || std::abs(x - 10.5f) < 0.5f));
                     return gap ? Shade{96, 84, 80} : bone(x, y);
                   }};
   auto socket = [](Vec2 centre) {

@@ -53,13 +53,14 @@ Layer Fuselage() {
           FuselagePaint};
 }
 
+// The fin: red-tipped, a bright leading edge and a shadow where it meets the fuselage.
 Layer TailFin() {
-  const std::vector<Vec2> fin{{1.5f, 9.6f}, {3.6f, 0.6f}, {7.6f, 0.6f}, {12.0f, 9.0f}};
+  const std::vector<Vec2> fin{{1.2f, 9.6f}, {4.2f, 1.0f}, {7.8f, 1.0f}, {11.8f, 9.2f}};
   return {[fin](float x, float y) { return InsidePolygon(fin, {x, y}); },
           [](float x, float y) {
-            if (y < 2.4f) return Shade{205, 45, 40};  // the squadron's red tip
-            const float light = 205.0f - 6.0f * (y - 2.0f) - 2.0f * x;
-            return Grey(light);
+            if (y < 2.6f) return Shade{210, 48, 42};  // the squadron's red tip
+            if (SegmentDistance({x, y}, {7.8f, 1.0f}, {11.8f, 9.2f}) < 0.9f) return Grey(228.0f);
+            return Grey(150.0f + 5.0f * (x - 0.8f * y) - 2.0f * (y - 2.6f));
           }};
 }
 
@@ -69,22 +70,29 @@ Layer TailPlane() {
           [](float, float y) { return Grey(150.0f - 12.0f * (y - 12.6f)); }};
 }
 
+// The swept wing on the far side, seen edge-on from slightly below: dark, with a lit leading edge.
 Layer Wing() {
-  const std::vector<Vec2> wing{{8.5f, 13.6f}, {19.0f, 13.6f}, {12.0f, 17.4f}, {6.4f, 17.4f}};
+  const std::vector<Vec2> wing{{8.0f, 13.8f}, {19.5f, 13.8f}, {12.5f, 17.6f}, {7.0f, 17.6f}};
   return {[wing](float x, float y) { return InsidePolygon(wing, {x, y}); },
-          [](float x, float y) { return Grey(165.0f - 14.0f * (y - 13.6f) + 1.5f * (x - 8.0f)); }};
+          [](float x, float y) {
+            if (SegmentDistance({x, y}, {19.5f, 13.8f}, {12.5f, 17.6f}) < 0.8f) return Grey(205.0f);
+            return Grey(150.0f - 10.0f * (y - 13.8f));
+          }};
 }
 
-// A missile under the wing: white body, red seeker head, small fins.
+// A missile under the wing on a short pylon: white body, red seeker head, small tail fins.
 Layer Missile() {
-  return {[](float x, float y) {
-            const bool body = SegmentDistance({x, y}, {7.6f, 18.8f}, {17.6f, 18.8f}) <= 1.15f;
-            const bool fins = x >= 7.0f && x <= 9.4f && y >= 17.2f && y <= 20.6f && (x - 7.0f) >= (y - 17.2f) * 0.3f;
-            return body || fins;
+  const std::vector<Vec2> upperFin{{7.4f, 17.3f}, {9.6f, 18.3f}, {7.4f, 18.3f}};
+  const std::vector<Vec2> lowerFin{{7.4f, 19.3f}, {9.6f, 19.3f}, {7.4f, 20.3f}};
+  return {[upperFin, lowerFin](float x, float y) {
+            const bool body = SegmentDistance({x, y}, {8.4f, 18.8f}, {17.6f, 18.8f}) <= 1.0f;
+            const bool pylon = x >= 11.0f && x <= 13.5f && y >= 17.0f && y <= 18.0f;
+            return body || pylon || InsidePolygon(upperFin, {x, y}) || InsidePolygon(lowerFin, {x, y});
           },
           [](float x, float y) {
-            if (x > 16.2f) return Shade{215, 55, 45};
-            const float level = 235.0f - 22.0f * std::abs(y - 18.3f) * 2.0f;
+            if (x > 16.4f) return Shade{220, 55, 45};
+            if (y < 17.9f) return Grey(120.0f);
+            const float level = 238.0f - 40.0f * std::abs(y - 18.5f);
             return Shade{level, level, level - 8.0f};
           }};
 }
