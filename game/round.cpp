@@ -84,6 +84,8 @@ void PausedFrame() {
   shownScreen = Screen::Paused;
 }
 
+}  // namespace
+
 void SetUpRound() {
   ListClear(entities);
   warningPhase = 0.0f;
@@ -93,6 +95,8 @@ void SetUpRound() {
   roundEndTime = rt::CurrentDate() + kRoundSeconds;
   for (int i = 0; i < kStartRocks; ++i) InsertEntity(KindRock);
 }
+
+namespace {
 
 void DrawBackdropAndCraft() {
   rt::DrawSprite(1, Round(backdropX), 0);
@@ -105,7 +109,8 @@ void ScrollBackdrop() {
   if (backdropX < -640.0f) backdropX = 0.0f;
 }
 
-// An active frame from the mouse hand-over to the scroll; false when Enter restarted the round.
+}  // namespace
+
 bool ActiveFrame() {
   rt::ReleaseMouse(0);
   flashLevel = Round(static_cast<float>(flashLevel) / 1.2f);
@@ -127,8 +132,6 @@ bool ActiveFrame() {
   ScrollBackdrop();
   return true;
 }
-
-}  // namespace
 
 RoundResult RunRound() {
   SetUpRound();

@@ -5,6 +5,12 @@ namespace pellaris {
 
 enum class RoundResult { Restart, Quit };
 
+// The round's set-up: an empty list, the clock, the score, 35 rocks.
+void SetUpRound();
+// The work of one active frame after the clear, from the mouse hand-over to the backdrop scroll;
+// false when Enter on the game-over screen asked for the next round.
+bool ActiveFrame();
+
 // Runs one round from its set-up until Enter restarts it from the game-over screen or the player quits.
 RoundResult RunRound();
 
