@@ -11,11 +11,12 @@
 namespace rt {
 
 // SetDrawingMode flags, which may be added.
-enum DrawingModeFlag : int {
-  DrawingModeTransparentText = 1,  // text without its box of the background colour
-  DrawingModeInvert = 2,           // lines and boxes invert the pixels they cover instead of painting
-  DrawingModeOutline = 4,          // boxes are one-pixel outlines
-};
+// Text without its box of the background colour.
+inline constexpr int DrawingModeTransparentText = 1;
+// Lines and boxes invert the pixels they cover instead of painting them.
+inline constexpr int DrawingModeInvert = 2;
+// Boxes are one-pixel outlines.
+inline constexpr int DrawingModeOutline = 4;
 
 // The start routine: forgets any drawing state without touching a target.
 void InitDrawing();
