@@ -5,9 +5,10 @@ set(CPACK_PACKAGE_NAME pellaris)
 set(CPACK_PACKAGE_VENDOR "Pellaris developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arcade game: steer a small craft through drifting rocks")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Pellaris is a fast single-player arcade game. The craft hangs at the left of the field and moves
-only up and down under thrust and gravity while rocks drift in from the right. Shoot them down,
-keep clear of them, collect the bonuses and score as much as you can in a two-minute round.
+    "Pellaris is a fast single-player arcade game. The craft hangs at the left
+of the field and moves only up and down under thrust and gravity while rocks
+drift in from the right. Shoot them down, keep clear of them, collect the
+bonuses and score as much as you can in a two-minute round.
 It plays full screen or in a 640 x 400 window, with the keyboard and the mouse.")
 set(PELLARIS_PACKAGE_MAINTAINER "Pellaris developers <maintainers@pellaris.invalid>"
     CACHE STRING "Maintainer named in the Debian package")
