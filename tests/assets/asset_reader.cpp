@@ -14,7 +14,8 @@ namespace {
 constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 const AssetImage& Numbered(std::span<const AssetImage> images, int number) {
-  const auto found = std::find_if(images.begin(), images.end(), [&](const AssetImage& i) { return i.number == number; });
+  const auto found =
+      std::find_if(images.begin(), images.end(), [&](const AssetImage& i) { return i.number == number; });
   if (found == images.end()) throw std::out_of_range("no asset numbered " + std::to_string(number));
   return *found;
 }
@@ -52,7 +53,8 @@ std::optional<Pixels> DecodePng(const AssetImage& image) {
     return std::nullopt;
   }
   Pixels pixels{static_cast<int>(png.width), static_cast<int>(png.height), {}};
-  for (std::size_t i = 0; i + 2 < bytes.size(); i += 3) pixels.rgb.push_back({bytes[i], bytes[i + 1], bytes[i + 2]});
+  for (std::size_t i = 0; i + 2 < bytes.size(); i += 3)
+    pixels.rgb.push_back({bytes[i], bytes[i + 1], bytes[i + 2]});
   return pixels;
 }
 
@@ -78,8 +80,12 @@ std::string TagAt(const AssetImage& image, std::size_t offset) {
   return std::string(reinterpret_cast<const char*>(image.data + offset), 4);
 }
 
-const AssetImage& Picture(int number) { return Numbered(PictureImages(), number); }
-const AssetImage& Sound(int number) { return Numbered(SoundImages(), number); }
+const AssetImage& Picture(int number) {
+  return Numbered(PictureImages(), number);
+}
+const AssetImage& Sound(int number) {
+  return Numbered(SoundImages(), number);
+}
 
 std::vector<PngChunk> ReadPngChunks(const AssetImage& image) {
   if (image.length < 8 || std::memcmp(image.data, kPngSignature, 8) != 0) return {};

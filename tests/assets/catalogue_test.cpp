@@ -18,7 +18,9 @@ std::vector<int> Numbers(std::span<const AssetImage> images) {
   return numbers;
 }
 
-TEST(CatalogueOrder, SoundsComeAsShotExplosionHit) { EXPECT_EQ(Numbers(SoundImages()), (std::vector<int>{0, 1, 2})); }
+TEST(CatalogueOrder, SoundsComeAsShotExplosionHit) {
+  EXPECT_EQ(Numbers(SoundImages()), (std::vector<int>{0, 1, 2}));
+}
 
 TEST(CatalogueOrder, PicturesComeLogoSparksCraftThenTwoToNineteen) {
   std::vector<int> expected{99, 100, 101, 102, 103, 0};

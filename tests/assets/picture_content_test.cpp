@@ -35,7 +35,8 @@ std::vector<Rgb> Border(const Pixels& p) {
 }
 
 int Opaque(const Pixels& p) {
-  return static_cast<int>(std::count_if(p.rgb.begin(), p.rgb.end(), [](const Rgb& c) { return c != kBlack; }));
+  return static_cast<int>(
+      std::count_if(p.rgb.begin(), p.rgb.end(), [](const Rgb& c) { return c != kBlack; }));
 }
 
 std::vector<int> BlackGroundPictures() {
@@ -74,7 +75,8 @@ TEST_P(BlackGround, NoShapePixelIsNearlyBlack) {
 
 TEST(Popup, IsWhiteFiftyOnMidGreyWithNothingTransparent) {
   const Pixels p = Decoded(kPopup);
-  for (const Rgb& corner : {p.At(0, 0), p.At(p.width - 1, 0), p.At(0, p.height - 1), p.At(p.width - 1, p.height - 1)}) {
+  for (const Rgb& corner :
+       {p.At(0, 0), p.At(p.width - 1, 0), p.At(0, p.height - 1), p.At(p.width - 1, p.height - 1)}) {
     EXPECT_EQ(corner, kPopupGrey);
   }
   const std::vector<Rgb> border = Border(p);

@@ -20,15 +20,18 @@ struct Expected {
   int height;
 };
 
-const std::vector<Expected> kPictures{
-    {0, Format::PngPalette, 29, 21},    {2, Format::Bmp8, 18, 20},          {3, Format::Bmp8, 17, 20},
-    {4, Format::Bmp8, 19, 20},          {5, Format::Bmp8, 19, 20},          {6, Format::Bmp8, 19, 20},
-    {7, Format::Bmp8, 17, 20},          {8, Format::Bmp8, 18, 20},          {9, Format::Bmp8, 19, 19},
-    {10, Format::Bmp8, 17, 20},         {11, Format::Bmp8, 19, 20},         {12, Format::Bmp8, 34, 34},
-    {13, Format::Bmp8, 34, 34},         {14, Format::Bmp8, 34, 34},         {15, Format::Bmp8, 34, 34},
-    {16, Format::PngPalette, 16, 8},    {17, Format::PngTruecolor, 17, 15}, {18, Format::PngTruecolor, 18, 20},
-    {19, Format::PngTruecolor, 20, 14}, {99, Format::PngPalette, 185, 28},  {100, Format::PngTruecolor, 15, 6},
-    {101, Format::PngTruecolor, 15, 6}, {102, Format::PngTruecolor, 15, 6}, {103, Format::PngTruecolor, 15, 6}};
+const std::vector<Expected> kPictures{{0, Format::PngPalette, 29, 21},    {2, Format::Bmp8, 18, 20},
+                                      {3, Format::Bmp8, 17, 20},          {4, Format::Bmp8, 19, 20},
+                                      {5, Format::Bmp8, 19, 20},          {6, Format::Bmp8, 19, 20},
+                                      {7, Format::Bmp8, 17, 20},          {8, Format::Bmp8, 18, 20},
+                                      {9, Format::Bmp8, 19, 19},          {10, Format::Bmp8, 17, 20},
+                                      {11, Format::Bmp8, 19, 20},         {12, Format::Bmp8, 34, 34},
+                                      {13, Format::Bmp8, 34, 34},         {14, Format::Bmp8, 34, 34},
+                                      {15, Format::Bmp8, 34, 34},         {16, Format::PngPalette, 16, 8},
+                                      {17, Format::PngTruecolor, 17, 15}, {18, Format::PngTruecolor, 18, 20},
+                                      {19, Format::PngTruecolor, 20, 14}, {99, Format::PngPalette, 185, 28},
+                                      {100, Format::PngTruecolor, 15, 6}, {101, Format::PngTruecolor, 15, 6},
+                                      {102, Format::PngTruecolor, 15, 6}, {103, Format::PngTruecolor, 15, 6}};
 
 std::vector<Expected> InFormats(std::initializer_list<Format> formats) {
   std::vector<Expected> chosen;
@@ -49,7 +52,8 @@ class PngFormat : public ::testing::TestWithParam<Expected> {};
 INSTANTIATE_TEST_SUITE_P(Catalogue, PictureSize, ::testing::ValuesIn(kPictures), SpriteName);
 INSTANTIATE_TEST_SUITE_P(Catalogue, BmpFormat, ::testing::ValuesIn(InFormats({Format::Bmp8})), SpriteName);
 INSTANTIATE_TEST_SUITE_P(Catalogue, PngFormat,
-                         ::testing::ValuesIn(InFormats({Format::PngPalette, Format::PngTruecolor})), SpriteName);
+                         ::testing::ValuesIn(InFormats({Format::PngPalette, Format::PngTruecolor})),
+                         SpriteName);
 
 std::uint32_t BmpFileSize(int width, int height) {
   return 1078 + static_cast<std::uint32_t>(((width + 3) & ~3) * height);

@@ -43,12 +43,12 @@ TEST_P(SoundFormat, IsARiffWaveWithAPcmFormatChunkAndItsData) {
   EXPECT_EQ(TagAt(image, 8), "WAVE");
   EXPECT_EQ(TagAt(image, 12), "fmt ");
   EXPECT_EQ(U32At(image, 16), 16u);
-  EXPECT_EQ(U16At(image, 20), 1);        // PCM
-  EXPECT_EQ(U16At(image, 22), 1);        // mono
-  EXPECT_EQ(U32At(image, 24), 22050u);   // samples per second
-  EXPECT_EQ(U32At(image, 28), 44100u);   // bytes per second
-  EXPECT_EQ(U16At(image, 32), 2);        // block align
-  EXPECT_EQ(U16At(image, 34), 16);       // bits per sample
+  EXPECT_EQ(U16At(image, 20), 1);       // PCM
+  EXPECT_EQ(U16At(image, 22), 1);       // mono
+  EXPECT_EQ(U32At(image, 24), 22050u);  // samples per second
+  EXPECT_EQ(U32At(image, 28), 44100u);  // bytes per second
+  EXPECT_EQ(U16At(image, 32), 2);       // block align
+  EXPECT_EQ(U16At(image, 34), 16);      // bits per sample
   EXPECT_EQ(TagAt(image, 36), "data");
   EXPECT_EQ(U32At(image, 40), expected.dataBytes);
   EXPECT_EQ(kDataStart + expected.dataBytes, image.length);
@@ -56,7 +56,8 @@ TEST_P(SoundFormat, IsARiffWaveWithAPcmFormatChunkAndItsData) {
 
 TEST_P(SoundFormat, PeaksBetweenThreeAndHalfADecibelBelowFullScale) {
   int peak = 0;
-  for (std::int16_t s : Samples(Sound(GetParam().number))) peak = std::max(peak, std::abs(static_cast<int>(s)));
+  for (std::int16_t s : Samples(Sound(GetParam().number)))
+    peak = std::max(peak, std::abs(static_cast<int>(s)));
   const double decibels = 20.0 * std::log10(peak / 32768.0);
   EXPECT_GE(decibels, -3.0);
   EXPECT_LE(decibels, -0.5);

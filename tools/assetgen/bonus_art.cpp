@@ -10,7 +10,9 @@ namespace assetgen {
 
 namespace {
 
-Shade Constant(Shade shade, float, float) { return shade; }
+Shade Constant(Shade shade, float, float) {
+  return shade;
+}
 
 std::function<Shade(float, float)> Flat(Shade shade) {
   return [shade](float x, float y) { return Constant(shade, x, y); };
@@ -26,20 +28,33 @@ Shade Brass(Vec2 p, Vec2 centre, float radius) {
 }
 
 std::vector<Vec2> Octagon(float left, float top, float right, float bottom, float cut) {
-  return {{left + cut, top},     {right - cut, top},    {right, top + cut},   {right, bottom - cut},
+  return {{left + cut, top},     {right - cut, top},   {right, top + cut},   {right, bottom - cut},
           {right - cut, bottom}, {left + cut, bottom}, {left, bottom - cut}, {left, top + cut}};
 }
 
 // The same octagon moved inwards by `inset` on every side (45-degree corners).
 std::vector<Vec2> InsetOctagon(float left, float top, float right, float bottom, float cut, float inset) {
-  return Octagon(left + inset, top + inset, right - inset, bottom - inset, cut - inset * (2.0f - std::sqrt(2.0f)));
+  return Octagon(left + inset, top + inset, right - inset, bottom - inset,
+                 cut - inset * (2.0f - std::sqrt(2.0f)));
 }
 
 }  // namespace
 
 Picture DrawFifty() {
-  const std::vector<std::string> five{"#####", "##...", "####.", "...##", "...##", "####."};
-  const std::vector<std::string> zero{".###.", "##.##", "##.##", "##.##", "##.##", ".###."};
+  // clang-format off
+  const std::vector<std::string> five{"#####",
+                                      "##...",
+                                      "####.",
+                                      "...##",
+                                      "...##",
+                                      "####."};
+  const std::vector<std::string> zero{".###.",
+                                      "##.##",
+                                      "##.##",
+                                      "##.##",
+                                      "##.##",
+                                      ".###."};
+  // clang-format on
   const Shade white{255, 255, 255};
   const Shade shadow{70, 70, 70};
   const std::vector<Layer> layers{PixelArt(five, 3, 2, Flat(shadow)), PixelArt(zero, 10, 2, Flat(shadow)),
@@ -56,11 +71,22 @@ Picture DrawStopwatch() {
                       return (x >= 7.0f && x <= 10.0f && y >= 1.2f && y <= 3.0f) ||
                              (x >= 6.2f && x <= 10.8f && y >= 0.0f && y <= 1.6f);
                     },
-                    [](float x, float) { return Mix(Shade{255, 230, 150}, Shade{150, 100, 34}, Clamp01((x - 6.2f) / 4.6f)); }};
-  const Layer button{[](float x, float y) { return SegmentDistance({x, y}, {12.6f, 4.4f}, {14.4f, 2.6f}) <= 0.9f; },
-                     [](float, float) { return Shade{200, 150, 55}; }};
-  const Layer body{[centre, caseRadius](float x, float y) { return Length(Vec2{x, y} - centre) <= caseRadius; }, brass};
-  const Layer face{[centre, faceRadius](float x, float y) { return Length(Vec2{x, y} - centre) <= faceRadius; },
+                    [](float x, float) {
+                      return Mix(Shade{255, 230, 150}, Shade{150, 100, 34}, Clamp01((x - 6.2f) / 4.6f));
+                    }};
+  const Layer button{[](float x, float y) {
+                       return SegmentDistance({x, y}, {12.6f, 4.4f}, {14.4f, 2.6f}) <= 0.9f;
+                     },
+                     [](float, float) {
+                       return Shade{200, 150, 55};
+                     }};
+  const Layer body{[centre, caseRadius](float x, float y) {
+                     return Length(Vec2{x, y} - centre) <= caseRadius;
+                   },
+                   brass};
+  const Layer face{[centre, faceRadius](float x, float y) {
+                     return Length(Vec2{x, y} - centre) <= faceRadius;
+                   },
                    [centre](float x, float y) {
                      const float shadow = Clamp01((Length(Vec2{x, y} - centre - Vec2{-1.0f, -1.0f})) / 5.5f);
                      return Mix(Shade{252, 248, 232}, Shade{200, 190, 165}, shadow);
@@ -70,15 +96,25 @@ Picture DrawStopwatch() {
     const Vec2 direction = Rotate({0.0f, -1.0f}, static_cast<float>(mark) * kPi / 2.0f);
     const Vec2 a = centre + direction * 3.2f;
     const Vec2 b = centre + direction * 4.4f;
-    layers.push_back({[a, b](float x, float y) { return SegmentDistance({x, y}, a, b) <= 0.45f; }, Flat({90, 70, 50})});
+    layers.push_back({[a, b](float x, float y) {
+                        return SegmentDistance({x, y}, a, b) <= 0.45f;
+                      },
+                      Flat({90, 70, 50})});
   }
   const Vec2 minuteTip = centre + Vec2{0.0f, -3.6f};
   const Vec2 secondTip = centre + Rotate({0.0f, -3.4f}, kPi * 0.62f);
-  layers.push_back({[centre, minuteTip](float x, float y) { return SegmentDistance({x, y}, centre, minuteTip) <= 0.5f; },
+  layers.push_back({[centre, minuteTip](float x, float y) {
+                      return SegmentDistance({x, y}, centre, minuteTip) <= 0.5f;
+                    },
                     Flat({60, 55, 70})});
-  layers.push_back({[centre, secondTip](float x, float y) { return SegmentDistance({x, y}, centre, secondTip) <= 0.42f; },
+  layers.push_back({[centre, secondTip](float x, float y) {
+                      return SegmentDistance({x, y}, centre, secondTip) <= 0.42f;
+                    },
                     Flat({215, 35, 30})});
-  layers.push_back({[centre](float x, float y) { return Length(Vec2{x, y} - centre) <= 0.75f; }, Flat({120, 40, 30})});
+  layers.push_back({[centre](float x, float y) {
+                      return Length(Vec2{x, y} - centre) <= 0.75f;
+                    },
+                    Flat({120, 40, 30})});
   return Render(17, 15, layers, kBlack);
 }
 
@@ -102,7 +138,9 @@ Picture DrawSkull() {
                     return gap ? Shade{96, 84, 80} : bone(x, y);
                   }};
   auto socket = [](Vec2 centre) {
-    return Layer{[centre](float x, float y) { return InsideEllipse({x, y}, centre, 2.4f, 2.6f); },
+    return Layer{[centre](float x, float y) {
+                   return InsideEllipse({x, y}, centre, 2.4f, 2.6f);
+                 },
                  [centre](float x, float y) {
                    const float glow = Clamp01(1.0f - Length(Vec2{x, y} - centre - Vec2{0.0f, 0.4f}) / 1.3f);
                    return Mix(Shade{58, 42, 64}, Shade{230, 40, 30}, glow);
@@ -110,24 +148,37 @@ Picture DrawSkull() {
   };
   const std::vector<Vec2> nose{{9.0f, 12.2f}, {10.2f, 14.8f}, {7.8f, 14.8f}};
   const Layer noseHole{[nose](float x, float y) { return InsidePolygon(nose, {x, y}); }, Flat({70, 56, 66})};
-  return Render(18, 20, {cranium, face, jaw, socket({5.8f, 10.4f}), socket({12.2f, 10.4f}), noseHole}, kBlack);
+  return Render(18, 20, {cranium, face, jaw, socket({5.8f, 10.4f}), socket({12.2f, 10.4f}), noseHole},
+                kBlack);
 }
 
 Picture DrawStopSign() {
   const float left = 0.0f, top = 0.0f, right = 20.0f, bottom = 14.0f, cut = 4.2f;
   const std::vector<Vec2> outer = Octagon(left, top, right, bottom, cut);
   const std::vector<Vec2> inner = InsetOctagon(left, top, right, bottom, cut, 1.0f);
-  const Layer rim{[outer](float x, float y) { return InsidePolygon(outer, {x, y}); },
-                  [](float, float y) { return Mix(Shade{255, 255, 255}, Shade{190, 190, 200}, y / 14.0f); }};
-  const Layer plate{[inner](float x, float y) { return InsidePolygon(inner, {x, y}); },
-                    [](float x, float y) {
-                      const Shade red = Mix(Shade{235, 45, 40}, Shade{160, 18, 24}, Clamp01((y - 1.0f) / 12.0f));
-                      // A soft gloss across the upper left.
-                      const float gloss = Clamp01(1.0f - Length(Vec2{(x - 6.0f) / 6.0f, (y - 3.0f) / 2.2f}));
-                      return Mix(red, Shade{255, 120, 110}, 0.5f * gloss);
-                    }};
-  const std::vector<std::string> stop{"###.###.###.###", "#....#..#.#.#.#", "###..#..#.#.###",
-                                      "..#..#..#.#.#..", "###..#..###.#.."};
+  const Layer rim{[outer](float x, float y) {
+                    return InsidePolygon(outer, {x, y});
+                  },
+                  [](float, float y) {
+                    return Mix(Shade{255, 255, 255}, Shade{190, 190, 200}, y / 14.0f);
+                  }};
+  const Layer plate{
+      [inner](float x, float y) {
+        return InsidePolygon(inner, {x, y});
+      },
+      [](float x, float y) {
+        const Shade red = Mix(Shade{235, 45, 40}, Shade{160, 18, 24}, Clamp01((y - 1.0f) / 12.0f));
+        // A soft gloss across the upper left.
+        const float gloss = Clamp01(1.0f - Length(Vec2{(x - 6.0f) / 6.0f, (y - 3.0f) / 2.2f}));
+        return Mix(red, Shade{255, 120, 110}, 0.5f * gloss);
+      }};
+  // clang-format off
+  const std::vector<std::string> stop{"###.###.###.###",
+                                      "#....#..#.#.#.#",
+                                      "###..#..#.#.###",
+                                      "..#..#..#.#.#..",
+                                      "###..#..###.#.."};
+  // clang-format on
   return Render(20, 14, {rim, plate, PixelArt(stop, 3, 5, Flat({255, 255, 255}))}, kBlack);
 }
 

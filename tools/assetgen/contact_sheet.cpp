@@ -15,57 +15,16 @@ constexpr int kGlyphWidth = 3;
 constexpr int kGlyphHeight = 5;
 constexpr int kLabelHeight = kGlyphHeight * kLabelScale;
 
-// 3 x 5 digits, one string per digit, rows top to bottom.
-constexpr const char* kDigits[10] = {"###"
-                                     "#.#"
-                                     "#.#"
-                                     "#.#"
-                                     "###",
-                                     ".#."
-                                     "##."
-                                     ".#."
-                                     ".#."
-                                     "###",
-                                     "###"
-                                     "..#"
-                                     "###"
-                                     "#.."
-                                     "###",
-                                     "###"
-                                     "..#"
-                                     ".##"
-                                     "..#"
-                                     "###",
-                                     "#.#"
-                                     "#.#"
-                                     "###"
-                                     "..#"
-                                     "..#",
-                                     "###"
-                                     "#.."
-                                     "###"
-                                     "..#"
-                                     "###",
-                                     "###"
-                                     "#.."
-                                     "###"
-                                     "#.#"
-                                     "###",
-                                     "###"
-                                     "..#"
-                                     "..#"
-                                     ".#."
-                                     ".#.",
-                                     "###"
-                                     "#.#"
-                                     "###"
-                                     "#.#"
-                                     "###",
-                                     "###"
-                                     "#.#"
-                                     "###"
-                                     "..#"
-                                     "###"};
+// 3 x 5 digits 0 to 9 side by side, one space apart.
+// clang-format off
+constexpr const char* kDigitRows[kGlyphHeight] = {
+    "### .#. ### ### #.# ### ### ### ### ###",
+    "#.# ##. ..# ..# #.# #.. #.. ..# #.# #.#",
+    "#.# .#. ### .## ### ### ### ..# ### ###",
+    "#.# .#. #.. ..# ..# ..# #.# .#. #.# ..#",
+    "### ### ### ### ..# ### ### .#. ### ###",
+};
+// clang-format on
 
 void FillBlock(Picture& sheet, int left, int top, int size, Color color) {
   for (int y = top; y < top + size && y < sheet.height; ++y) {
@@ -76,11 +35,11 @@ void FillBlock(Picture& sheet, int left, int top, int size, Color color) {
 void DrawNumber(Picture& sheet, int number, int left, int top) {
   const std::string text = std::to_string(number);
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const char* glyph = kDigits[text[i] - '0'];
+    const int digit = text[i] - '0';
     const int glyphLeft = left + static_cast<int>(i) * (kGlyphWidth + 1) * kLabelScale;
     for (int row = 0; row < kGlyphHeight; ++row) {
       for (int column = 0; column < kGlyphWidth; ++column) {
-        if (glyph[row * kGlyphWidth + column] != '#') continue;
+        if (kDigitRows[row][digit * (kGlyphWidth + 1) + column] != '#') continue;
         FillBlock(sheet, glyphLeft + column * kLabelScale, top + row * kLabelScale, kLabelScale, kLabel);
       }
     }
@@ -89,7 +48,8 @@ void DrawNumber(Picture& sheet, int number, int left, int top) {
 
 void DrawEnlarged(Picture& sheet, const Picture& picture, int scale, int left, int top) {
   for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) FillBlock(sheet, left + x * scale, top + y * scale, scale, picture.At(x, y));
+    for (int x = 0; x < picture.width; ++x)
+      FillBlock(sheet, left + x * scale, top + y * scale, scale, picture.At(x, y));
   }
 }
 
@@ -98,7 +58,8 @@ struct Placement {
 };
 
 // Lays the items out in rows, left to right; returns each item's corner and the sheet's height.
-std::vector<Placement> FlowLayout(const std::vector<SheetItem>& items, int scale, int sheetWidth, int& height) {
+std::vector<Placement> FlowLayout(const std::vector<SheetItem>& items, int scale, int sheetWidth,
+                                  int& height) {
   std::vector<Placement> placements;
   int x = kGap, y = kGap, rowHeight = 0;
   for (const SheetItem& item : items) {

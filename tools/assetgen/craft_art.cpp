@@ -23,10 +23,14 @@ float ChainY(const std::vector<Vec2>& chain, float x) {
 }
 
 // The fuselage between its upper and lower outline, from the jet pipe to the nose tip.
-const std::vector<Vec2> kUpper{{0.6f, 9.4f}, {9.0f, 8.6f}, {15.0f, 8.3f}, {21.5f, 8.8f}, {25.0f, 10.2f}, {28.9f, 12.4f}};
-const std::vector<Vec2> kLower{{0.6f, 14.2f}, {6.0f, 14.8f}, {13.0f, 15.2f}, {20.0f, 14.6f}, {25.0f, 13.6f}, {28.9f, 12.6f}};
+const std::vector<Vec2> kUpper{{0.6f, 9.4f},  {9.0f, 8.6f},   {15.0f, 8.3f},
+                               {21.5f, 8.8f}, {25.0f, 10.2f}, {28.9f, 12.4f}};
+const std::vector<Vec2> kLower{{0.6f, 14.2f},  {6.0f, 14.8f},  {13.0f, 15.2f},
+                               {20.0f, 14.6f}, {25.0f, 13.6f}, {28.9f, 12.6f}};
 
-Shade Grey(float level, float blueTint = 10.0f) { return {level, level + blueTint * 0.4f, level + blueTint}; }
+Shade Grey(float level, float blueTint = 10.0f) {
+  return {level, level + blueTint * 0.4f, level + blueTint};
+}
 
 // A polished grey cylinder: bright band just above the middle, darker belly.
 Shade FuselagePaint(float x, float y) {
@@ -49,14 +53,18 @@ Shade FuselagePaint(float x, float y) {
 }
 
 Layer Fuselage() {
-  return {[](float x, float y) { return x >= 0.6f && x <= 28.9f && y >= ChainY(kUpper, x) && y <= ChainY(kLower, x); },
+  return {[](float x, float y) {
+            return x >= 0.6f && x <= 28.9f && y >= ChainY(kUpper, x) && y <= ChainY(kLower, x);
+          },
           FuselagePaint};
 }
 
 // The fin: red-tipped, a bright leading edge and a shadow where it meets the fuselage.
 Layer TailFin() {
   const std::vector<Vec2> fin{{1.2f, 9.6f}, {4.2f, 1.0f}, {7.8f, 1.0f}, {11.8f, 9.2f}};
-  return {[fin](float x, float y) { return InsidePolygon(fin, {x, y}); },
+  return {[fin](float x, float y) {
+            return InsidePolygon(fin, {x, y});
+          },
           [](float x, float y) {
             if (y < 2.6f) return Shade{210, 48, 42};  // the squadron's red tip
             if (SegmentDistance({x, y}, {7.8f, 1.0f}, {11.8f, 9.2f}) < 0.9f) return Grey(228.0f);
@@ -66,14 +74,18 @@ Layer TailFin() {
 
 Layer TailPlane() {
   const std::vector<Vec2> plane{{0.6f, 12.6f}, {7.4f, 12.6f}, {4.2f, 16.0f}, {0.6f, 16.0f}};
-  return {[plane](float x, float y) { return InsidePolygon(plane, {x, y}); },
+  return {[plane](float x, float y) {
+            return InsidePolygon(plane, {x, y});
+          },
           [](float, float y) { return Grey(150.0f - 12.0f * (y - 12.6f)); }};
 }
 
 // The swept wing on the far side, seen edge-on from slightly below: dark, with a lit leading edge.
 Layer Wing() {
   const std::vector<Vec2> wing{{8.0f, 13.8f}, {19.5f, 13.8f}, {12.5f, 17.6f}, {7.0f, 17.6f}};
-  return {[wing](float x, float y) { return InsidePolygon(wing, {x, y}); },
+  return {[wing](float x, float y) {
+            return InsidePolygon(wing, {x, y});
+          },
           [](float x, float y) {
             if (SegmentDistance({x, y}, {19.5f, 13.8f}, {12.5f, 17.6f}) < 0.8f) return Grey(205.0f);
             return Grey(150.0f - 10.0f * (y - 13.8f));
@@ -99,12 +111,16 @@ Layer Missile() {
 
 Layer Intake() {
   const std::vector<Vec2> intake{{11.6f, 11.4f}, {16.4f, 11.2f}, {16.4f, 13.9f}, {12.4f, 14.0f}};
-  return {[intake](float x, float y) { return InsidePolygon(intake, {x, y}); },
+  return {[intake](float x, float y) {
+            return InsidePolygon(intake, {x, y});
+          },
           [](float x, float) { return Grey(x > 15.6f ? 150.0f : 72.0f, 8.0f); }};
 }
 
 Layer Canopy() {
-  return {[](float x, float y) { return InsideEllipse({x, y}, {18.6f, 9.0f}, 4.8f, 2.9f); },
+  return {[](float x, float y) {
+            return InsideEllipse({x, y}, {18.6f, 9.0f}, 4.8f, 2.9f);
+          },
           [](float x, float y) {
             // Tinted glass, darker towards the back, with a bright reflection near the front.
             const float glint = std::max(0.0f, 1.0f - Length(Vec2{(x - 20.2f) / 1.6f, (y - 7.3f) / 0.7f}));
@@ -125,7 +141,8 @@ Layer Nozzle() {
 }  // namespace
 
 Picture DrawCraft() {
-  const std::vector<Layer> layers{Missile(), Wing(), TailPlane(), Canopy(), Fuselage(), Intake(), TailFin(), Nozzle()};
+  const std::vector<Layer> layers{Missile(),  Wing(),   TailPlane(), Canopy(),
+                                  Fuselage(), Intake(), TailFin(),   Nozzle()};
   return Render(kCraftWidth, kCraftHeight, layers, kBlack);
 }
 

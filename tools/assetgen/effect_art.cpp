@@ -45,10 +45,12 @@ float BurstRadius(float angle, const BurstStep& step) {
 
 // Fire colours from dull red through orange and yellow to white.
 Shade FireRamp(float heat) {
-  const std::array<Shade, 5> ramp{{{165, 36, 18}, {220, 50, 22}, {255, 130, 30}, {255, 225, 100}, {255, 252, 225}}};
+  const std::array<Shade, 5> ramp{
+      {{165, 36, 18}, {220, 50, 22}, {255, 130, 30}, {255, 225, 100}, {255, 252, 225}}};
   const float position = Clamp01(heat) * static_cast<float>(ramp.size() - 1);
   const int i = std::min(static_cast<int>(position), static_cast<int>(ramp.size()) - 2);
-  return Mix(ramp[static_cast<std::size_t>(i)], ramp[static_cast<std::size_t>(i) + 1], position - static_cast<float>(i));
+  return Mix(ramp[static_cast<std::size_t>(i)], ramp[static_cast<std::size_t>(i) + 1],
+             position - static_cast<float>(i));
 }
 
 bool InsideBurst(Vec2 p, const BurstStep& step) {
@@ -69,6 +71,7 @@ Shade BurstPaint(Vec2 p, const BurstStep& step) {
 // The ground spark, pixel by pixel: a flash where the craft meets the ground line (row 4), then
 // sparks thrown up and out that fall back and cool. W white-hot, C cyan, B blue, D deep blue.
 using SparkFrame = std::array<const char*, kSparkHeight>;
+// clang-format off
 constexpr std::array<SparkFrame, kSparkSteps> kSparkFrames{{
     {"...............",
      ".......B.......",
@@ -81,13 +84,13 @@ constexpr std::array<SparkFrame, kSparkSteps> kSparkFrames{{
      "....C.CWC.C....",
      "......WWW......",
      "..BBCCWWWCCBB..",
-     "...............",},
+     "..............."},
     {"B.............B",
      ".C..B.....B..C.",
      "..C...C.C...C..",
      "......CWC......",
      ".D.BB.CCC.BB.D.",
-     "...............",},
+     "..............."},
     {"...............",
      "D.............D",
      ".B...D...D...B.",
@@ -95,13 +98,18 @@ constexpr std::array<SparkFrame, kSparkSteps> kSparkFrames{{
      ".....DBCBD.....",
      "D.............D"},
 }};
+// clang-format on
 
 Shade SparkColour(char code) {
   switch (code) {
-    case 'W': return {232, 246, 255};
-    case 'C': return {130, 205, 255};
-    case 'B': return {70, 135, 255};
-    default: return {48, 82, 220};
+    case 'W':
+      return {232, 246, 255};
+    case 'C':
+      return {130, 205, 255};
+    case 'B':
+      return {70, 135, 255};
+    default:
+      return {48, 82, 220};
   }
 }
 
@@ -109,8 +117,12 @@ Shade SparkColour(char code) {
 
 Picture DrawBurst(int step) {
   const BurstStep& parameters = kBurst[static_cast<std::size_t>(step)];
-  const Layer burst{[parameters](float x, float y) { return InsideBurst({x, y}, parameters); },
-                    [parameters](float x, float y) { return BurstPaint({x, y}, parameters); }};
+  const Layer burst{[parameters](float x, float y) {
+                      return InsideBurst({x, y}, parameters);
+                    },
+                    [parameters](float x, float y) {
+                      return BurstPaint({x, y}, parameters);
+                    }};
   return Render(kBurstSize, kBurstSize, {burst}, kBlack);
 }
 

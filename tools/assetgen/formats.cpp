@@ -64,11 +64,11 @@ Bytes EncodeBmp8(const IndexedPicture& picture) {
   PutU32(out, 40);
   PutU32(out, static_cast<std::uint32_t>(picture.width));
   PutU32(out, static_cast<std::uint32_t>(picture.height));  // positive: bottom-up rows
-  PutU16(out, 1);                                             // planes
-  PutU16(out, 8);                                             // bits per pixel
-  PutU32(out, 0);                                             // uncompressed
-  PutU32(out, 0);                                             // image size: may be 0 when uncompressed
-  PutU32(out, 2835);                                          // 72 dots per inch, both ways
+  PutU16(out, 1);                                           // planes
+  PutU16(out, 8);                                           // bits per pixel
+  PutU32(out, 0);                                           // uncompressed
+  PutU32(out, 0);                                           // image size: may be 0 when uncompressed
+  PutU32(out, 2835);                                        // 72 dots per inch, both ways
   PutU32(out, 2835);
   PutU32(out, 0);  // colours used: 0 means all 256
   PutU32(out, 0);  // important colours: all
@@ -88,8 +88,8 @@ Bytes EncodeBmp8(const IndexedPicture& picture) {
 
 Bytes EncodePngIndexed(const IndexedPicture& picture) {
   auto setUp = [&](png_structp png, png_infop info) {
-    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
-                 PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height),
+                 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
     for (const Color& c : picture.palette) palette.push_back({c.r, c.g, c.b});
@@ -104,8 +104,9 @@ Bytes EncodePngIndexed(const IndexedPicture& picture) {
 
 Bytes EncodePngTruecolor(const Picture& picture, bool srgb) {
   auto setUp = [&](png_structp png, png_infop info) {
-    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height),
+                 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     if (srgb) png_set_sRGB_gAMA_and_cHRM(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
   };
   auto fillRow = [&](int y, png_bytep row) {
@@ -127,12 +128,12 @@ Bytes EncodeWav(const std::vector<std::int16_t>& samples) {
   PutTag(out, "WAVE");
   PutTag(out, "fmt ");
   PutU32(out, 16);
-  PutU16(out, 1);               // PCM
-  PutU16(out, 1);               // mono
+  PutU16(out, 1);  // PCM
+  PutU16(out, 1);  // mono
   PutU32(out, kSampleRate);
   PutU32(out, kSampleRate * 2);  // bytes per second
-  PutU16(out, 2);               // block align
-  PutU16(out, 16);              // bits per sample
+  PutU16(out, 2);                // block align
+  PutU16(out, 16);               // bits per sample
   PutTag(out, "data");
   PutU32(out, dataBytes);
   for (std::int16_t s : samples) PutU16(out, static_cast<std::uint16_t>(s));

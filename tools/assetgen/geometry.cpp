@@ -5,10 +5,18 @@
 
 namespace assetgen {
 
-Vec2 operator+(Vec2 a, Vec2 b) { return {a.x + b.x, a.y + b.y}; }
-Vec2 operator-(Vec2 a, Vec2 b) { return {a.x - b.x, a.y - b.y}; }
-Vec2 operator*(Vec2 a, float k) { return {a.x * k, a.y * k}; }
-float Length(Vec2 v) { return std::sqrt(v.x * v.x + v.y * v.y); }
+Vec2 operator+(Vec2 a, Vec2 b) {
+  return {a.x + b.x, a.y + b.y};
+}
+Vec2 operator-(Vec2 a, Vec2 b) {
+  return {a.x - b.x, a.y - b.y};
+}
+Vec2 operator*(Vec2 a, float k) {
+  return {a.x * k, a.y * k};
+}
+float Length(Vec2 v) {
+  return std::sqrt(v.x * v.x + v.y * v.y);
+}
 
 Vec2 Rotate(Vec2 v, float radians) {
   const float c = std::cos(radians);
@@ -16,7 +24,9 @@ Vec2 Rotate(Vec2 v, float radians) {
   return {v.x * c - v.y * s, v.x * s + v.y * c};
 }
 
-float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
+float Clamp01(float v) {
+  return std::clamp(v, 0.0f, 1.0f);
+}
 
 float SmoothStep(float edge0, float edge1, float v) {
   const float t = Clamp01((v - edge0) / (edge1 - edge0));
@@ -76,7 +86,9 @@ float LatticeValue(int x, int y, std::uint32_t seed) {
   return static_cast<float>(h & 0xFFFFFFu) / static_cast<float>(0xFFFFFF);
 }
 
-float Fade(float t) { return t * t * (3.0f - 2.0f * t); }
+float Fade(float t) {
+  return t * t * (3.0f - 2.0f * t);
+}
 
 }  // namespace
 

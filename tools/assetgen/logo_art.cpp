@@ -29,7 +29,7 @@ bool InsideBar(const Bar& bar, Vec2 p) {
 
 struct Glyph {
   float width;
-  std::vector<Bar> bars;  // in letter units: x from 0, y 0..20 top to bottom
+  std::vector<Bar> bars;        // in letter units: x from 0, y 0..20 top to bottom
   std::vector<Vec2> slanted{};  // one optional slanted stroke, as a polygon
 };
 
@@ -37,26 +37,41 @@ struct Glyph {
 Glyph GlyphFor(char letter) {
   switch (letter) {
     case 'P':
-      return {16, {{0, 0, 4, 20, {2, 0, 0, 1}}, {0, 0, 16, 4, {2, 3, 0, 0}}, {12, 0, 16, 12, {0, 3, 3, 0}},
-                   {0, 8, 16, 12, {0, 0, 3, 0}}}};
+      return {16,
+              {{0, 0, 4, 20, {2, 0, 0, 1}},
+               {0, 0, 16, 4, {2, 3, 0, 0}},
+               {12, 0, 16, 12, {0, 3, 3, 0}},
+               {0, 8, 16, 12, {0, 0, 3, 0}}}};
     case 'E':
-      return {14, {{0, 0, 4, 20, {2, 0, 0, 2}}, {0, 0, 14, 4, {2, 1, 0, 0}}, {0, 8, 11, 12, {0, 1, 1, 0}},
-                   {0, 16, 14, 20, {0, 0, 1, 2}}}};
+      return {14,
+              {{0, 0, 4, 20, {2, 0, 0, 2}},
+               {0, 0, 14, 4, {2, 1, 0, 0}},
+               {0, 8, 11, 12, {0, 1, 1, 0}},
+               {0, 16, 14, 20, {0, 0, 1, 2}}}};
     case 'L':
       return {14, {{0, 0, 4, 20, {1, 1, 0, 2}}, {0, 16, 14, 20, {0, 0, 1, 2}}}};
     case 'A':
-      return {16, {{0, 0, 4, 20, {3, 0, 0, 1}}, {12, 0, 16, 20, {0, 3, 1, 0}}, {0, 0, 16, 4, {3, 3, 0, 0}},
-                   {0, 9, 16, 13, {0, 0, 0, 0}}}};
+      return {16,
+              {{0, 0, 4, 20, {3, 0, 0, 1}},
+               {12, 0, 16, 20, {0, 3, 1, 0}},
+               {0, 0, 16, 4, {3, 3, 0, 0}},
+               {0, 9, 16, 13, {0, 0, 0, 0}}}};
     case 'R':
       return {16,
-              {{0, 0, 4, 20, {2, 0, 0, 1}}, {0, 0, 16, 4, {2, 3, 0, 0}}, {12, 0, 16, 11, {0, 3, 3, 0}},
+              {{0, 0, 4, 20, {2, 0, 0, 1}},
+               {0, 0, 16, 4, {2, 3, 0, 0}},
+               {12, 0, 16, 11, {0, 3, 3, 0}},
                {0, 8, 14, 12, {0, 0, 2, 0}}},
               {{6.0f, 12.0f}, {10.5f, 12.0f}, {16.0f, 20.0f}, {11.5f, 20.0f}}};
     case 'I':
       return {4, {{0, 0, 4, 20, {1, 1, 1, 1}}}};
     case 'S':
-      return {15, {{0, 0, 15, 4, {3, 1, 0, 0}}, {0, 0, 4, 12, {3, 0, 0, 0}}, {0, 8, 15, 12, {0, 0, 0, 0}},
-                   {11, 8, 15, 20, {0, 0, 3, 0}}, {0, 16, 15, 20, {1, 0, 3, 0}}}};
+      return {15,
+              {{0, 0, 15, 4, {3, 1, 0, 0}},
+               {0, 0, 4, 12, {3, 0, 0, 0}},
+               {0, 8, 15, 12, {0, 0, 0, 0}},
+               {11, 8, 15, 20, {0, 0, 3, 0}},
+               {0, 16, 15, 20, {1, 0, 3, 0}}}};
     default:
       return {0, {}};
   }
@@ -132,7 +147,8 @@ struct Feather {
 };
 
 constexpr float kWingRoot = 27.0f;
-constexpr std::array<Feather, 4> kFeathers{{{9.5f, 1.0f, 7.0f}, {13.5f, 5.0f, 6.0f}, {17.5f, 9.5f, 5.0f}, {21.5f, 14.0f, 4.0f}}};
+constexpr std::array<Feather, 4> kFeathers{
+    {{9.5f, 1.0f, 7.0f}, {13.5f, 5.0f, 6.0f}, {17.5f, 9.5f, 5.0f}, {21.5f, 14.0f, 4.0f}}};
 
 bool InsideFeather(const Feather& feather, Vec2 p) {
   if (p.x < feather.tipX || p.x > kWingRoot) return false;
@@ -170,7 +186,9 @@ Shade WingPaint(Vec2 p) {
 Picture DrawLogo() {
   const std::vector<PlacedGlyph> name = LayOutName();
   auto insideName = [name](Vec2 p) { return InsideName(name, p); };
-  const Layer letters{[insideName](float x, float y) { return insideName({x, y}); },
+  const Layer letters{[insideName](float x, float y) {
+                        return insideName({x, y});
+                      },
                       [insideName](float x, float y) {
                         return Bevelled(Chrome((y - kLetterTop) / kLetterHeight), {x, y}, insideName);
                       }};
@@ -182,9 +200,15 @@ Picture DrawLogo() {
                         }
                         return false;
                       },
-                      [](float, float) { return Shade{42, 48, 120}; }};
-  const Layer wings{[](float x, float y) { return InsideWings({x, y}); },
-                    [](float x, float y) { return WingPaint({x, y}); }};
+                      [](float, float) {
+                        return Shade{42, 48, 120};
+                      }};
+  const Layer wings{[](float x, float y) {
+                      return InsideWings({x, y});
+                    },
+                    [](float x, float y) {
+                      return WingPaint({x, y});
+                    }};
   return Render(kLogoWidth, kLogoHeight, {wings, outline, letters}, kBlack, {4, 0.5f});
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,9 +51,11 @@ std::vector<PictureFile> DrawPictures() {
   std::vector<PictureFile> files;
   files.push_back({0, "craft", Format::PngIndexed, DrawCraft()});
   for (int step = 0; step < kRockSteps; ++step) {
-    files.push_back({2 + step, "rock", Format::Bmp8, DrawRock(step, kRockSizes[step].width, kRockSizes[step].height)});
+    files.push_back(
+        {2 + step, "rock", Format::Bmp8, DrawRock(step, kRockSizes[step].width, kRockSizes[step].height)});
   }
-  for (int step = 0; step < kBurstSteps; ++step) files.push_back({12 + step, "burst", Format::Bmp8, DrawBurst(step)});
+  for (int step = 0; step < kBurstSteps; ++step)
+    files.push_back({12 + step, "burst", Format::Bmp8, DrawBurst(step)});
   files.push_back({16, "fifty", Format::PngIndexed, DrawFifty(), kPopupGround});
   files.push_back({17, "stopwatch", Format::PngTruecolor, DrawStopwatch()});
   files.push_back({18, "skull", Format::PngTruecolor, DrawSkull()});
@@ -72,7 +75,8 @@ void WriteFile(const fs::path& path, const Bytes& bytes) {
 
 Picture Expand(const IndexedPicture& indexed) {
   Picture picture(indexed.width, indexed.height, kBlack);
-  for (std::size_t i = 0; i < indexed.indices.size(); ++i) picture.pixels[i] = indexed.palette[indexed.indices[i]];
+  for (std::size_t i = 0; i < indexed.indices.size(); ++i)
+    picture.pixels[i] = indexed.palette[indexed.indices[i]];
   return picture;
 }
 
@@ -91,7 +95,9 @@ Bytes Encode(PictureFile& file) {
   return {};
 }
 
-const char* Extension(Format format) { return format == Format::Bmp8 ? ".bmp" : ".png"; }
+const char* Extension(Format format) {
+  return format == Format::Bmp8 ? ".bmp" : ".png";
+}
 
 // The window icon: the craft centred on a 32 x 32 square, as raw red, green, blue bytes.
 Bytes WindowIcon(const Picture& craft) {
@@ -125,7 +131,8 @@ void Generate(const fs::path& root) {
   std::vector<PictureFile> pictures = DrawPictures();
   std::vector<SheetItem> sheet;
   for (PictureFile& file : pictures) {
-    WriteFile(images / (Numbered("sprite", file.number, file.name.c_str()) + Extension(file.format)), Encode(file));
+    WriteFile(images / (Numbered("sprite", file.number, file.name.c_str()) + Extension(file.format)),
+              Encode(file));
   }
   for (const PictureFile& file : pictures) sheet.push_back({file.number, &file.picture});
   WriteFile(images / "window_icon.rgb", WindowIcon(pictures.front().picture));

@@ -16,7 +16,9 @@ struct Entry {
 using Entries = std::vector<Entry>;
 using Range = std::pair<std::size_t, std::size_t>;  // [first, last) in the entries
 
-int Channel(const Color& c, int channel) { return channel == 0 ? c.r : channel == 1 ? c.g : c.b; }
+int Channel(const Color& c, int channel) {
+  return channel == 0 ? c.r : channel == 1 ? c.g : c.b;
+}
 
 // The channel with the widest spread in a range, and that spread.
 std::pair<int, int> WidestChannel(const Entries& entries, Range range) {
@@ -50,8 +52,8 @@ std::vector<Range> MedianCut(Entries& entries, std::size_t boxes) {
     }
     if (widest == ranges.end()) break;
     const Range range = *widest;
-    std::sort(entries.begin() + static_cast<long>(range.first), entries.begin() + static_cast<long>(range.second),
-              [&](const Entry& a, const Entry& b) {
+    std::sort(entries.begin() + static_cast<long>(range.first),
+              entries.begin() + static_cast<long>(range.second), [&](const Entry& a, const Entry& b) {
                 return Channel(a.color, widestChannel) < Channel(b.color, widestChannel);
               });
     int total = 0;
@@ -77,7 +79,9 @@ Color WeightedMean(const Entries& entries, Range range) {
   return ToVisibleColor(sum * (1.0f / weight));
 }
 
-std::uint32_t Key(const Color& c) { return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b; }
+std::uint32_t Key(const Color& c) {
+  return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
+}
 
 }  // namespace
 
@@ -99,7 +103,8 @@ IndexedPicture Quantize(const Picture& picture, Color background) {
   for (std::size_t box = 0; box < ranges.size(); ++box) {
     const auto index = static_cast<std::uint8_t>(box + 1);
     indexed.palette[index] = WeightedMean(entries, ranges[box]);
-    for (std::size_t i = ranges[box].first; i < ranges[box].second; ++i) indexOf[Key(entries[i].color)] = index;
+    for (std::size_t i = ranges[box].first; i < ranges[box].second; ++i)
+      indexOf[Key(entries[i].color)] = index;
   }
   indexed.indices.reserve(picture.pixels.size());
   for (const Color& c : picture.pixels) indexed.indices.push_back(c == background ? 0 : indexOf.at(Key(c)));

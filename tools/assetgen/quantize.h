@@ -15,8 +15,8 @@ inline constexpr int kPaletteSize = 256;
 struct IndexedPicture {
   int width = 0;
   int height = 0;
-  std::vector<Color> palette;          // always kPaletteSize entries; unused ones are black
-  std::vector<std::uint8_t> indices;   // row-major, top row first
+  std::vector<Color> palette;         // always kPaletteSize entries; unused ones are black
+  std::vector<std::uint8_t> indices;  // row-major, top row first
 };
 
 IndexedPicture Quantize(const Picture& picture, Color background);

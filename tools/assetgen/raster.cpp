@@ -5,13 +5,21 @@
 
 namespace assetgen {
 
-Shade operator+(Shade a, Shade b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-Shade operator*(Shade a, float k) { return {a.r * k, a.g * k, a.b * k}; }
-Shade Mix(Shade a, Shade b, float t) { return a * (1.0f - t) + b * t; }
+Shade operator+(Shade a, Shade b) {
+  return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+Shade operator*(Shade a, float k) {
+  return {a.r * k, a.g * k, a.b * k};
+}
+Shade Mix(Shade a, Shade b, float t) {
+  return a * (1.0f - t) + b * t;
+}
 
 namespace {
 
-std::uint8_t ClampLevel(float v) { return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
+std::uint8_t ClampLevel(float v) {
+  return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+}
 
 // The colour of one sample: the topmost layer that covers it, if any.
 bool SampleLayers(const std::vector<Layer>& layers, float x, float y, Shade& out) {
@@ -35,13 +43,15 @@ Color ToVisibleColor(Shade shade) {
   return {ClampLevel(shade.r), ClampLevel(shade.g), ClampLevel(shade.b)};
 }
 
-Layer PixelArt(const std::vector<std::string>& rows, int left, int top, std::function<Shade(float, float)> paint) {
+Layer PixelArt(const std::vector<std::string>& rows, int left, int top,
+               std::function<Shade(float, float)> paint) {
   auto inside = [rows, left, top](float x, float y) {
     const int column = static_cast<int>(std::floor(x)) - left;
     const int row = static_cast<int>(std::floor(y)) - top;
     if (row < 0 || row >= static_cast<int>(rows.size())) return false;
     const std::string& line = rows[static_cast<std::size_t>(row)];
-    return column >= 0 && column < static_cast<int>(line.size()) && line[static_cast<std::size_t>(column)] == '#';
+    return column >= 0 && column < static_cast<int>(line.size()) &&
+           line[static_cast<std::size_t>(column)] == '#';
   };
   return {inside, std::move(paint)};
 }

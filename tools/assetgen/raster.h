@@ -58,7 +58,8 @@ struct RenderOptions {
 };
 
 // A layer from hand-placed pixels: '#' cells of `rows` (top row first) placed at (left, top).
-Layer PixelArt(const std::vector<std::string>& rows, int left, int top, std::function<Shade(float, float)> paint);
+Layer PixelArt(const std::vector<std::string>& rows, int left, int top,
+               std::function<Shade(float, float)> paint);
 
 // Paints the layers, later ones on top, over `background`.
 Picture Render(int width, int height, const std::vector<Layer>& layers, Color background,

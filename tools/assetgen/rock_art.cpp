@@ -20,17 +20,20 @@ struct Crater {
   float radius;
 };
 
-const std::vector<Crater> kCraters{{{-2.6f, -2.4f}, 2.1f}, {{2.8f, 1.2f}, 2.4f}, {{-1.8f, 3.6f}, 1.5f},
+const std::vector<Crater> kCraters{{{-2.6f, -2.4f}, 2.1f}, {{2.8f, 1.2f}, 2.4f},  {{-1.8f, 3.6f}, 1.5f},
                                    {{3.0f, -3.8f}, 1.3f},  {{-4.6f, 0.8f}, 1.1f}, {{0.6f, -0.2f}, 0.9f}};
 
 // Outline radius in a direction of the rock's own frame: lumpy, never round.
 float OutlineRadius(float angle) {
   const float turns = angle / (2.0f * kPi);
-  const float lumps = (PeriodicNoise(turns, 7, 11) - 0.5f) * 0.2f + (PeriodicNoise(turns, 13, 12) - 0.5f) * 0.08f;
+  const float lumps =
+      (PeriodicNoise(turns, 7, 11) - 0.5f) * 0.2f + (PeriodicNoise(turns, 13, 12) - 0.5f) * 0.08f;
   return kRadius * (1.0f + lumps);
 }
 
-Vec2 ToRockFrame(Vec2 p, float angle) { return Rotate(p - kCentre, -angle); }
+Vec2 ToRockFrame(Vec2 p, float angle) {
+  return Rotate(p - kCentre, -angle);
+}
 
 bool InsideRock(Vec2 p, float angle) {
   const Vec2 local = ToRockFrame(p, angle);
@@ -66,8 +69,12 @@ Shade RockPaint(Vec2 p, float angle) {
 
 Picture DrawRock(int step, int width, int height) {
   const float angle = kStepAngle * static_cast<float>(step);
-  const Layer rock{[angle](float x, float y) { return InsideRock({x, y}, angle); },
-                   [angle](float x, float y) { return RockPaint({x, y}, angle); }};
+  const Layer rock{[angle](float x, float y) {
+                     return InsideRock({x, y}, angle);
+                   },
+                   [angle](float x, float y) {
+                     return RockPaint({x, y}, angle);
+                   }};
   return Render(width, height, {rock}, kBlack);
 }
 

@@ -15,7 +15,9 @@ using Signal = std::vector<float>;
 constexpr float kPeak = 0.84f;  // -1.5 dBFS
 constexpr float kDt = 1.0f / static_cast<float>(kSampleRate);
 
-float TimeOf(std::size_t i) { return static_cast<float>(i) * kDt; }
+float TimeOf(std::size_t i) {
+  return static_cast<float>(i) * kDt;
+}
 
 // Short rise at the start against clicks, and a fade over the last `fade` seconds to true silence.
 void ApplyEdges(Signal& signal, float attack, float fade) {
