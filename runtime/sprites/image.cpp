@@ -29,10 +29,13 @@ struct ImageRows {
   }
 };
 
-std::uint16_t ReadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint16_t ReadU16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+         std::uint32_t{p[3]} << 24;
 }
 
 bool WithinImageLimits(std::int64_t width, std::int64_t height) {
@@ -40,7 +43,9 @@ bool WithinImageLimits(std::int64_t width, std::int64_t height) {
          width * height <= kMaxImagePixels;
 }
 
-std::size_t Stride24(int width) { return static_cast<std::size_t>(width) * 3 + (width & 3); }
+std::size_t Stride24(int width) {
+  return static_cast<std::size_t>(width) * 3 + (width & 3);
+}
 
 // ---- BMP ----
 
@@ -207,7 +212,8 @@ bool ReadIndexRows(const std::uint8_t* data, std::size_t length, const BmpHeader
   std::uint8_t* const out = buffer.data();
   const std::size_t stride = rows.stride;
   return VisitIndexedPixels(data, length, header, [out, stride](int x, int y, int index) {
-    out[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(index);
+    out[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x)] =
+        static_cast<std::uint8_t>(index);
   });
 }
 
@@ -262,7 +268,8 @@ std::uint16_t To16BitPixel(const ImageRows& rows, const std::uint8_t* source, in
     const unsigned value = ReadU16(source + 2 * x);
     if (fiveFiveFive) return static_cast<std::uint16_t>(value);
     // 5-6-5 with green's lowest bit 0, so 0x7FFF becomes 0xFFDF.
-    return static_cast<std::uint16_t>(((value >> 10 & 0x1F) << 11) + ((value >> 5 & 0x1F) << 6) + (value & 0x1F));
+    return static_cast<std::uint16_t>(((value >> 10 & 0x1F) << 11) + ((value >> 5 & 0x1F) << 6) +
+                                      (value & 0x1F));
   }
   const std::uint8_t* p = source + static_cast<std::size_t>(x) * static_cast<std::size_t>(rows.depth / 8);
   const unsigned blue = p[0], green = p[1], red = p[2];
@@ -318,8 +325,8 @@ bool WriteRows(const ImageRows& rows, Surface& surface, int pixelFormat, bool ke
 bool LoadInto(Sprite& sprite, const std::uint8_t* data, std::size_t length, int mode) {
   std::vector<std::uint8_t> buffer;
   ImageRows rows;
-  const bool decoded =
-      IsBmp(data, length) ? ReadBmp(data, length, mode, buffer, rows) : DecodeRegistered(data, length, buffer, rows);
+  const bool decoded = IsBmp(data, length) ? ReadBmp(data, length, mode, buffer, rows)
+                                           : DecodeRegistered(data, length, buffer, rows);
   if (!decoded || !CreateSpriteSurface(sprite, rows.width, rows.height, rows.depth, mode)) return false;
   // An alpha sprite keeps alpha only from 32-bit images; from others it is colour keyed as usual.
   const bool keepAlpha = !sprite.colorKeyed && rows.depth == 32;

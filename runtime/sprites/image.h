@@ -11,7 +11,7 @@ namespace rt {
 
 // Images larger than this are refused before anything is allocated for them.
 inline constexpr int kMaxImageSide = 16384;
-inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 25;
+inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 24;
 
 // Loads the image of `length` bytes at `data` as sprite `number` (the old sprite of that number is
 // freed first). Non-zero on success (the handle for number -1), 0 for an unknown, truncated or

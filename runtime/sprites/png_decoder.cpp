@@ -33,7 +33,9 @@ struct AcceptedImage {
 AcceptedImage accepted;
 
 // Errors leave libpng by longjmp back to the frame that set the recovery point; nothing is printed.
-[[noreturn]] void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+[[noreturn]] void OnPngError(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
 void OnPngWarning(png_structp, png_const_charp) {}
 
 // Never hands libpng a byte past the end of the image.
@@ -92,7 +94,9 @@ void SetOutputTransforms(png_structp png, const PngHeader* header) {
   png_set_bgr(png);
 }
 
-int OutputChannels(const PngHeader* header) { return (header->colorType & PNG_COLOR_MASK_ALPHA) ? 4 : 3; }
+int OutputChannels(const PngHeader* header) {
+  return (header->colorType & PNG_COLOR_MASK_ALPHA) ? 4 : 3;
+}
 
 // Passes of an interlaced image land on the same rows, which libpng combines.
 void ReadPasses(png_structp png, int passes, png_uint_32 height, std::uint8_t* buffer, std::size_t stride) {
@@ -128,6 +132,8 @@ bool DecodeGuarded(png_structp png, png_infop info, MemoryReader* reader, const 
     return false;
   }
   ReadPasses(png, passes, header->height, buffer, stride);
+  // Reading on to the end chunk tells a complete image from one that was cut short.
+  png_read_end(png, nullptr);
   return true;
 }
 
@@ -154,14 +160,20 @@ int DecodePng(std::uint8_t* buffer, std::size_t stride, int /*flags*/) {
   return DecodeGuarded(read.Png(), read.Info(), &reader, &image.header, buffer, stride) ? 1 : 0;
 }
 
-int PngWidth() { return static_cast<int>(accepted.header.width); }
-int PngHeight() { return static_cast<int>(accepted.header.height); }
+int PngWidth() {
+  return static_cast<int>(accepted.header.width);
+}
+int PngHeight() {
+  return static_cast<int>(accepted.header.height);
+}
 
 constexpr ImageDecoder kPngDecoder{CheckPng, DecodePng, PngWidth, PngHeight};
 
 }  // namespace
 
-const ImageDecoder& PngDecoder() { return kPngDecoder; }
+const ImageDecoder& PngDecoder() {
+  return kPngDecoder;
+}
 
 void EnablePngDecoder() {
   if (!ImageDecoderRegistered(kPngDecoder)) RegisterImageDecoder(kPngDecoder);

@@ -1,1 +1,175 @@
-// Arrives with its module.
+#include "runtime/sprites/sprite.h"
+
+#include <new>
+
+#include "runtime/display/runtime.h"
+#include "runtime/display/screen.h"
+#include "runtime/input/keyboard.h"
+
+namespace rt {
+
+namespace {
+
+// Sizes are kept as signed 16-bit values in the sprite record.
+constexpr int kLargestSpriteSide = 0x7FFF;
+constexpr int kTableStep = 64;
+
+std::unique_ptr<ObjectTable<Sprite>> spriteTable;
+bool displayStarted = false;
+
+// One drawing target for sprites, out until its drawing ends.
+DrawingTarget spriteDrawingTarget;
+bool spriteTargetOut = false;
+
+void FreeEverySprite() {
+  if (!spriteTable) return;
+  spriteTable->ResetIteration();
+  ObjectNumber number = 0;
+  while (spriteTable->Next(&number)) FreeSprite(number);
+}
+
+void EndSpriteDrawing() {
+  // The drawing went straight into the pixels: derived blit data is stale now.
+  if (spriteDrawingTarget.surface) spriteDrawingTarget.surface->Touch();
+  spriteDrawingTarget = DrawingTarget{};
+  spriteTargetOut = false;
+}
+
+// The surface depth for sprites made on the open screen; 0 when no screen can hold one.
+int SpriteSurfaceDepth() {
+  const int depth = ScreenDepth();
+  return depth == 8 || depth == 16 || depth == 24 || depth == 32 ? depth : 0;
+}
+
+bool DepthSuitsScreen(int depth, int screenDepth) {
+  return depth == 0 || depth == screenDepth || (depth >= 16 && screenDepth >= 16);
+}
+
+bool MakeSurface(Sprite& sprite, int surfaceDepth) {
+  try {
+    sprite.surface = Surface(sprite.width, sprite.height, surfaceDepth);
+  } catch (const std::bad_alloc&) {
+    sprite.surface = Surface();
+  }
+  return !sprite.surface.Empty();
+}
+
+ObjectNumber CreationResult(ObjectNumber requested, ObjectNumber assigned) {
+  return requested == kAutomaticObject ? assigned : 1;
+}
+
+}  // namespace
+
+int InitSpriteSystem() {
+  if (!spriteTable) spriteTable = std::make_unique<ObjectTable<Sprite>>(kTableStep, FreeSprite);
+  // Registered first so that a partial start is still undone at the end.
+  rt::RegisterEndRoutine(EndOrder::SpriteSystem, EndSpriteSystem);
+  SetCloseScreenHook(FreeEverySprite);
+  displayStarted = true;
+  if (!InitDisplay()) return 0;
+  if (!InitKeyboardInput()) return 0;
+  return 1;
+}
+
+void EndSpriteSystem() {
+  if (displayStarted) EndDisplay();
+  displayStarted = false;
+  FreeEverySprite();
+  spriteTable.reset();
+  EndSpriteDrawing();
+}
+
+bool CreateSpriteSurface(Sprite& sprite, int width, int height, int depth, int mode) {
+  sprite = Sprite{};
+  if (width <= 0 || height <= 0 || width > kLargestSpriteSide || height > kLargestSpriteSide) return false;
+  sprite.width = width;
+  sprite.height = height;
+  sprite.depth = depth;
+  sprite.mode = mode;
+  if (mode == SpriteModePlainMemory) {
+    if (depth != 0 && depth != 8 && depth != -2) return false;
+    sprite.depth = -2;
+    return MakeSurface(sprite, 8);
+  }
+  const int screenDepth = SpriteSurfaceDepth();
+  if (screenDepth == 0 || !DepthSuitsScreen(depth, screenDepth)) return false;
+  sprite.colorKeyed = (mode & SpriteModeAlpha) == 0;
+  return MakeSurface(sprite, sprite.colorKeyed ? screenDepth : 32);
+}
+
+Sprite* AllocateSprite(ObjectNumber number, ObjectNumber* assigned) {
+  if (!spriteTable) return nullptr;
+  return spriteTable->Allocate(number, assigned);
+}
+
+Sprite* FindSprite(ObjectNumber number) {
+  if (!spriteTable) return nullptr;
+  Sprite* sprite = spriteTable->Find(number);
+  return sprite && !sprite->surface.Empty() ? sprite : nullptr;
+}
+
+void FreeSprite(ObjectNumber number) {
+  if (!spriteTable) return;
+  Sprite* sprite = spriteTable->Get(number);
+  // A target still out on this sprite must not keep pointing at released pixels.
+  if (sprite && spriteDrawingTarget.surface == &sprite->surface) spriteDrawingTarget.surface = nullptr;
+  spriteTable->Free(number);
+}
+
+ObjectNumber CreateSprite(ObjectNumber number, int width, int height, int mode) {
+  ObjectNumber assigned = 0;
+  Sprite* sprite = AllocateSprite(number, &assigned);
+  if (!sprite) return 0;
+  // Plain memory holds the indices of 8-bit images only: it is never made empty.
+  if (mode == SpriteModePlainMemory || !CreateSpriteSurface(*sprite, width, height, ScreenDepth(), mode)) {
+    FreeSprite(assigned);
+    return 0;
+  }
+  return CreationResult(number, assigned);
+}
+
+ObjectNumber CopySprite(ObjectNumber source, ObjectNumber destination) {
+  const Sprite* original = FindSprite(source);
+  if (!original) return 0;
+  // Copying a sprite onto itself leaves it as it is rather than freeing it first.
+  if (FindSprite(destination) == original) return 1;
+  ObjectNumber assigned = 0;
+  Sprite* copy = AllocateSprite(destination, &assigned);
+  if (!copy) return 0;
+  try {
+    copy->surface = original->surface.Clone();
+  } catch (const std::bad_alloc&) {
+    FreeSprite(assigned);
+    return 0;
+  }
+  copy->width = original->width;
+  copy->height = original->height;
+  copy->depth = original->depth;
+  copy->mode = original->mode;
+  copy->colorKeyed = original->colorKeyed;
+  return CreationResult(destination, assigned);
+}
+
+int SpriteWidth(ObjectNumber number) {
+  const Sprite* sprite = FindSprite(number);
+  return sprite ? sprite->width : 0;
+}
+
+int SpriteHeight(ObjectNumber number) {
+  const Sprite* sprite = FindSprite(number);
+  return sprite ? sprite->height : 0;
+}
+
+DrawingTarget* SpriteTarget(ObjectNumber number) {
+  if (spriteTargetOut) return nullptr;
+  Sprite* sprite = FindSprite(number);
+  if (!sprite || sprite->depth == -2) return nullptr;
+  spriteDrawingTarget.surface = &sprite->surface;
+  spriteDrawingTarget.depth = ScreenDepth();
+  spriteDrawingTarget.pixelFormat = ScreenPixelFormat();
+  spriteDrawingTarget.endDrawing = EndSpriteDrawing;
+  spriteTargetOut = true;
+  return &spriteDrawingTarget;
+}
+
+}  // namespace rt

@@ -1,0 +1,45 @@
+// Image files made byte by byte (BMP) or through libpng's writer (PNG), for the loader's tests.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace rt::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A BMP pixel for the builder: a palette index (1, 4, 8 bits), a 5-5-5 value (16 bits) or 0xAARRGGBB
+// (24 and 32 bits; alpha is stored for 32 bits only).
+struct BmpImage {
+  int width = 0;
+  int height = 0;  // stored as given; rows are written bottom row first
+  int bitsPerPixel = 24;
+  std::uint32_t compression = 0;
+  std::vector<std::uint32_t> palette;  // 0x00RRGGBB per entry
+  std::vector<std::uint32_t> pixels;   // width x |height|, top row first
+  Bytes rle;                           // replaces the packed rows when not empty
+};
+
+BmpImage Bmp(int width, int height, int bitsPerPixel, std::vector<std::uint32_t> pixels = {},
+             std::vector<std::uint32_t> palette = {});
+Bytes MakeBmp(const BmpImage& image);
+
+enum class PngColour { Palette, Grey, GreyAlpha, Rgb, Rgba };
+
+// Samples top row first, one per channel (grey; grey, alpha; red, green, blue; red, green, blue, alpha),
+// or one palette index per pixel; each within the bit depth.
+struct PngImage {
+  int width = 0;
+  int height = 0;
+  PngColour colour = PngColour::Rgb;
+  int bitDepth = 8;
+  bool interlaced = false;
+  std::vector<std::uint32_t> palette;      // 0x00RRGGBB entries for PngColour::Palette
+  std::vector<std::uint8_t> paletteAlpha;  // tRNS entries, if any
+  std::vector<std::uint16_t> samples;
+};
+
+PngImage Png(int width, int height, PngColour colour, int bitDepth, std::vector<std::uint16_t> samples = {});
+Bytes MakePng(const PngImage& image);
+
+}  // namespace rt::test
