@@ -28,16 +28,17 @@ struct Paint {
   std::uint32_t pixel = 0;
 };
 
+Surface* DrawableSurface(const DrawingTarget& target) {
+  Surface* surface = target.surface;
+  if (!surface || surface->Empty()) return nullptr;
+  const int depth = surface->Depth();
+  return depth == 8 || depth == 16 || depth == 24 || depth == 32 ? surface : nullptr;
+}
+
 // The surface to draw on, read afresh each time: its owner may have dropped it (a sprite freed, a
 // screen closed) while the drawing was still open.
 Surface* Canvas() {
-  if (!state.target) return nullptr;
-  Surface* surface = state.target->surface;
-  return surface && !surface->Empty() ? surface : nullptr;
-}
-
-bool DrawableDepth(int depth) {
-  return depth == 8 || depth == 16 || depth == 24 || depth == 32;
+  return state.target ? DrawableSurface(*state.target) : nullptr;
 }
 
 std::uint32_t Color565(std::uint32_t color) {
@@ -249,8 +250,7 @@ void InitDrawing() {
 int BeginDrawing(DrawingTarget* target) {
   EndDrawing();
   if (!target) return 0;
-  Surface* surface = target->surface;
-  if (!surface || surface->Empty() || !DrawableDepth(surface->Depth())) {
+  if (!DrawableSurface(*target)) {
     if (target->endDrawing) target->endDrawing();
     return 0;
   }
