@@ -191,6 +191,8 @@ class SdlPlatform : public Platform {
   std::map<WindowId, std::unique_ptr<WindowResources>> windows_;
   EventQueue queue_;
   WindowId confined_ = 0;
+  SDL_Rect confineArea_{};
+  bool warpDue_ = false;
   Warp warp_;
   SDL_AudioDeviceID audioDevice_ = 0;
   AudioCallback audioCallback_ = nullptr;
@@ -444,7 +446,7 @@ bool SdlPlatform::Translate(const SDL_Event& sdl, Event& event) {
       event.window = sdl.motion.windowID;
       event.dx = sdl.motion.xrel;
       event.dy = sdl.motion.yrel;
-      return !IsWarpLanding(sdl.motion);
+      return (event.dx != 0 || event.dy != 0) && !IsWarpLanding(sdl.motion);
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       event.type = sdl.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseButtonDown : EventType::MouseButtonUp;
@@ -487,31 +489,45 @@ void SdlPlatform::ShowCursor(bool visible) {
 }
 
 void SdlPlatform::ReleaseConfinement() {
-  if (WindowResources* window = Find(confined_)) SDL_SetWindowMouseRect(window->Window(), nullptr);
+  if (WindowResources* window = Find(confined_)) {
+    SDL_SetWindowMouseRect(window->Window(), nullptr);
+    SDL_SetWindowGrab(window->Window(), SDL_FALSE);
+  }
   confined_ = 0;
 }
 
-// The cursor stays inside the area while the window has the mouse; the window manager frees it when
-// the focus goes elsewhere.
+// The grab pulls the cursor into the window and holds it there while the window has the focus (SDL
+// lets go when the focus leaves); the rectangle narrows it to the area.
 void SdlPlatform::ConfineCursor(WindowId window, const Rect* clientArea) {
   WindowResources* found = Find(window);
   if (!clientArea || !found) {
     ReleaseConfinement();
     return;
   }
-  if (confined_ != window) ReleaseConfinement();
-  const SDL_Rect area{clientArea->x, clientArea->y, clientArea->width, clientArea->height};
-  SDL_SetWindowMouseRect(found->Window(), &area);
+  if (confined_ != window) {
+    ReleaseConfinement();
+    warpDue_ = true;  // the grab may have moved the cursor where SDL does not see it
+  }
+  confineArea_ = SDL_Rect{clientArea->x, clientArea->y, clientArea->width, clientArea->height};
+  SDL_SetWindowMouseRect(found->Window(), &confineArea_);
+  SDL_SetWindowGrab(found->Window(), SDL_TRUE);
   confined_ = window;
 }
 
 void SdlPlatform::WarpCursor(WindowId window, int x, int y) {
   WindowResources* found = Find(window);
   if (!found) return;
-  int currentX = 0, currentY = 0;
-  SDL_GetMouseState(&currentX, &currentY);
-  if (SDL_GetMouseFocus() == found->Window() && currentX == x && currentY == y) return;
+  // SDL forgets the cursor's position at every warp, so the next motion reports no distance: warp
+  // only when the cursor is not where it should be, or may not be.
+  int cursorX = 0, cursorY = 0;
+  SDL_GetMouseState(&cursorX, &cursorY);
+  if (!warpDue_ && SDL_GetMouseFocus() == found->Window() && cursorX == x && cursorY == y) return;
+  warpDue_ = false;
+  // SDL does not warp a cursor held by a confinement rectangle; it is lifted for the warp.
+  const bool confined = confined_ == window;
+  if (confined) SDL_SetWindowMouseRect(found->Window(), nullptr);
   SDL_WarpMouseInWindow(found->Window(), x, y);
+  if (confined) SDL_SetWindowMouseRect(found->Window(), &confineArea_);
   warp_ = Warp{true, window, x, y};
 }
 
