@@ -124,6 +124,19 @@ bool WritePng(const std::string& path, const rt::Surface& surface) {
   return ok;
 }
 
+// A JSON object built field by field from values already in JSON form.
+class JsonObject {
+ public:
+  JsonObject& Field(const char* name, const std::string& value) {
+    text_.append(text_.size() > 1 ? ",\"" : "\"").append(name).append("\":").append(value);
+    return *this;
+  }
+  std::string Text() const { return text_ + "}"; }
+
+ private:
+  std::string text_ = "{";
+};
+
 std::string DumpName(const std::string& dir, std::int64_t frame) {
   char name[32];
   std::snprintf(name, sizeof name, "/frame-%06lld.png", static_cast<long long>(frame));
@@ -134,18 +147,24 @@ std::string DumpName(const std::string& dir, std::int64_t frame) {
 
 std::string FormatLogLine(const FrameRecord& r) {
   static constexpr const char* kKindNames[7] = {"rock", "explosion", "clock", "popup", "bomb", "slow", "spark"};
-  std::string line = "{\"frame\":" + std::to_string(r.frame) + ",\"screen\":\"" + r.screen + "\"";
-  line += ",\"score\":" + std::to_string(r.score);
-  line += ",\"craftY\":" + FloatText(r.craftY) + ",\"craftSpeedY\":" + FloatText(r.craftSpeedY);
-  line += ",\"fireCooldown\":" + std::to_string(r.fireCooldown) + ",\"flashLevel\":" + std::to_string(r.flashLevel);
-  line += ",\"remaining\":" + std::to_string(r.remaining) + ",\"backdropX\":" + FloatText(r.backdropX);
-  line += ",\"entities\":{";
-  for (int kind = 0; kind < 7; ++kind) {
-    line += std::string(kind ? "," : "") + "\"" + kKindNames[kind] + "\":" + std::to_string(r.entities[kind]);
-  }
-  line += "},\"sounds\":[";
-  for (std::size_t i = 0; i < r.sounds.size(); ++i) line += (i ? "," : "") + std::to_string(r.sounds[i]);
-  return line + "]}";
+  JsonObject entities;
+  for (int kind = 0; kind < 7; ++kind) entities.Field(kKindNames[kind], std::to_string(r.entities[kind]));
+  std::string sounds = "[";
+  for (std::size_t i = 0; i < r.sounds.size(); ++i) sounds.append(i ? "," : "").append(std::to_string(r.sounds[i]));
+  sounds += ']';
+  return JsonObject()
+      .Field("frame", std::to_string(r.frame))
+      .Field("screen", std::string("\"").append(r.screen).append("\""))
+      .Field("score", std::to_string(r.score))
+      .Field("craftY", FloatText(r.craftY))
+      .Field("craftSpeedY", FloatText(r.craftSpeedY))
+      .Field("fireCooldown", std::to_string(r.fireCooldown))
+      .Field("flashLevel", std::to_string(r.flashLevel))
+      .Field("remaining", std::to_string(r.remaining))
+      .Field("backdropX", FloatText(r.backdropX))
+      .Field("entities", entities.Text())
+      .Field("sounds", sounds)
+      .Text();
 }
 
 bool RunReplay(const ReplayOptions& options, std::ostream* log,
