@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "runtime/display/pixel_format.h"
@@ -20,7 +21,7 @@ constexpr int kScanTab = 15;
 constexpr int kScanLeftAlt = 56;
 constexpr int kScanRightAlt = 56 + 128;
 // The last stretch of a frame period is spun on the counter: a sleep may overshoot by that much.
-constexpr std::int64_t kSpinMicroseconds = 1500;
+constexpr std::int64_t kSpinMicroseconds = 300;
 
 struct FrameTimer {
   int rate = 0;  // 0: none
@@ -117,7 +118,11 @@ void EndScreenDrawing() {
 
 template <typename Pixel>
 void FillRows(Surface& surface, Pixel value) {
-  for (int y = 0; y < surface.Height(); ++y) std::fill_n(surface.RowAs<Pixel>(y), surface.Width(), value);
+  // One row is filled pixel by pixel; the others are copies of it, which the C library does in wide
+  // stores.
+  std::fill_n(surface.RowAs<Pixel>(0), surface.Width(), value);
+  const std::size_t rowBytes = static_cast<std::size_t>(surface.Width()) * sizeof(Pixel);
+  for (int y = 1; y < surface.Height(); ++y) std::memcpy(surface.Row(y), surface.Row(0), rowBytes);
 }
 
 std::uint32_t Expand565(std::uint16_t pixel) {
