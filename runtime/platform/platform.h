@@ -111,8 +111,10 @@ class Platform {
 
   // Cursor and mouse. Relative mode hides the cursor and reports motion without an edge.
   virtual void ShowCursor(bool visible) = 0;
-  virtual void ConfineCursor(WindowId window, const Rect* clientArea) = 0;  // nullptr releases it
-  virtual void WarpCursor(WindowId window, int x, int y) = 0;
+  // The area is in the window's client coordinates; nullptr releases any confinement. The cursor is
+  // held there only while the window has the focus.
+  virtual void ConfineCursor(WindowId window, const Rect* clientArea) = 0;
+  virtual void WarpCursor(WindowId window, int x, int y) = 0;  // client coordinates
   virtual void SetRelativeMouse(bool on) = 0;
   virtual bool HasKeyboard() = 0;
   virtual bool HasMouse() = 0;

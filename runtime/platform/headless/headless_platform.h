@@ -84,7 +84,7 @@ struct CursorState {
   bool relative = false;
   bool confined = false;
   WindowId confineWindow = 0;
-  Rect confineArea;  // as passed: the window's client area in desktop coordinates
+  Rect confineArea;  // in the window's client coordinates
   int confineCalls = 0;
   int warps = 0;
   WindowId warpWindow = 0;
