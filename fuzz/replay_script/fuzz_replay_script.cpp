@@ -1,0 +1,87 @@
+// Feeds arbitrary text to the replay script reader. Whatever it accepts must hold only events the
+// replay can apply, and must read back the same from the script that describes those events.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "tools/replay/script.h"
+
+namespace {
+
+using pellaris::replay::ScriptEvent;
+
+bool InRange(const ScriptEvent& event) {
+  using Type = ScriptEvent::Type;
+  if (event.frame < 1) return false;
+  switch (event.type) {
+    case Type::KeyDown:
+    case Type::KeyUp:
+      return event.a >= 0 && event.a <= 255;
+    case Type::ButtonDown:
+    case Type::ButtonUp:
+      return event.a >= 1 && event.a <= 8;
+    case Type::Move:
+      return event.a >= -100000 && event.a <= 100000 && event.b >= -100000 && event.b <= 100000;
+    case Type::Clock:
+      return event.seconds >= -2147483647 && event.seconds <= 2147483647;
+    case Type::FocusLost:
+    case Type::FocusGained:
+    case Type::Close:
+      return true;
+  }
+  return false;
+}
+
+std::string Line(const ScriptEvent& event) {
+  using Type = ScriptEvent::Type;
+  const std::string frame = std::to_string(event.frame) + " ";
+  switch (event.type) {
+    case Type::KeyDown:
+      return frame + "key down " + std::to_string(event.a);
+    case Type::KeyUp:
+      return frame + "key up " + std::to_string(event.a);
+    case Type::ButtonDown:
+      return frame + "button down " + std::to_string(event.a);
+    case Type::ButtonUp:
+      return frame + "button up " + std::to_string(event.a);
+    case Type::Move:
+      return frame + "move " + std::to_string(event.a) + " " + std::to_string(event.b);
+    case Type::FocusLost:
+      return frame + "focus lost";
+    case Type::FocusGained:
+      return frame + "focus gained";
+    case Type::Close:
+      return frame + "close";
+    case Type::Clock:
+      return frame + "clock " + std::to_string(event.seconds);
+  }
+  return frame;
+}
+
+bool Same(const ScriptEvent& a, const ScriptEvent& b) {
+  return a.frame == b.frame && a.type == b.type && a.a == b.a && a.b == b.b && a.seconds == b.seconds;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const auto result = pellaris::replay::ParseScript(text);
+  if (!result.error.empty()) {
+    if (!result.events.empty()) std::abort();  // a refused script yields no events
+    return 0;
+  }
+  std::string again;
+  for (const ScriptEvent& event : result.events) {
+    if (!InRange(event)) std::abort();
+    again += Line(event) + "\n";
+  }
+  const auto reread = pellaris::replay::ParseScript(again);
+  if (!reread.error.empty() || reread.events.size() != result.events.size()) std::abort();
+  for (std::size_t i = 0; i < reread.events.size(); ++i) {
+    if (!Same(reread.events[i], result.events[i])) std::abort();
+  }
+  return 0;
+}
