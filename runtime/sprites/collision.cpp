@@ -65,21 +65,30 @@ const OpaqueMask& MaskOf(Sprite& sprite) {
   return cache.mask;
 }
 
-// 64 mask bits starting at column x of a row.
-std::uint64_t Window(const std::uint64_t* row, int x) {
-  const int word = x / 64, shift = x % 64;
-  if (shift == 0) return row[word];
-  return (row[word] >> shift) | (row[word + 1] << (64 - shift));
+// 64 mask bits of a row from bit `shift` of its first word on. (next << 1) << (63 - shift) is
+// next << (64 - shift) without the undefined shift by 64 when shift is 0.
+std::uint64_t Window(const std::uint64_t* words, unsigned shift) {
+  return (words[0] >> shift) | ((words[1] << 1) << (63 - shift));
 }
 
-// Where two boxes overlap, in each sprite's own columns or rows.
-struct Overlap {
+// A sprite's box at its position. 64-bit edges: positions are unbounded.
+struct Box {
+  std::int64_t left, top;
+  int width, height;
+};
+
+// Strict: boxes that only touch along an edge do not overlap.
+bool BoxesOverlap(const Box& a, const Box& b) {
+  return b.left < a.left + a.width && a.left < b.left + b.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+// Where two overlapping boxes meet along one axis, in each sprite's own columns or rows.
+struct Span {
   int start1, start2, length;
 };
 
-// Along one axis; length <= 0 when the strict test fails. 64-bit sums: positions are unbounded.
-Overlap OverlapOnAxis(std::int64_t p1, int size1, std::int64_t p2, int size2) {
-  if (!(p2 < p1 + size1 && p1 < p2 + size2)) return {0, 0, 0};
+Span OverlapOnAxis(std::int64_t p1, int size1, std::int64_t p2, int size2) {
   if (p1 < p2) {
     const int start1 = static_cast<int>(p2 - p1);
     return {start1, 0, std::min(size1 - start1, size2)};
@@ -88,13 +97,28 @@ Overlap OverlapOnAxis(std::int64_t p1, int size1, std::int64_t p2, int size2) {
   return {0, start2, std::min(size2 - start2, size1)};
 }
 
-bool RowsShareOpaquePixel(const std::uint64_t* row1, int x1, const std::uint64_t* row2, int x2, int width) {
-  for (int c = 0; c < width; c += 64) {
-    std::uint64_t both = Window(row1, x1 + c) & Window(row2, x2 + c);
-    if (width - c < 64) both &= (std::uint64_t{1} << (width - c)) - 1;
-    if (both != 0) return true;
+// Where a sprite's part of the overlap starts in each of its mask rows.
+struct MaskColumn {
+  std::size_t word;
+  unsigned shift;
+};
+
+MaskColumn ColumnOf(int x) {
+  const auto column = static_cast<unsigned>(x);
+  return {column / 64, column % 64};
+}
+
+// Compares the overlap of two mask rows 64 columns at a time; `lastWindow` keeps the columns of the
+// final window that lie inside the overlap.
+bool RowsShareOpaquePixel(const std::uint64_t* row1, MaskColumn at1, const std::uint64_t* row2,
+                          MaskColumn at2, std::size_t windows, std::uint64_t lastWindow) {
+  row1 += at1.word;
+  row2 += at2.word;
+  for (std::size_t w = 0; w + 1 < windows; ++w) {
+    if ((Window(row1 + w, at1.shift) & Window(row2 + w, at2.shift)) != 0) return true;
   }
-  return false;
+  const std::size_t last = windows - 1;
+  return (Window(row1 + last, at1.shift) & Window(row2 + last, at2.shift) & lastWindow) != 0;
 }
 
 int VisibleWidth(const Sprite& sprite) {
@@ -108,23 +132,35 @@ bool Collidable(const Sprite& sprite) {
   return sprite.depth != -2 && !sprite.surface.Empty();
 }
 
+// The scan of the overlap of two boxes known to overlap, row by row from the top.
+int OpaquePixelsMeet(Sprite& first, const Box& a, Sprite& second, const Box& b) {
+  const Span across = OverlapOnAxis(a.left, a.width, b.left, b.width);
+  const Span down = OverlapOnAxis(a.top, a.height, b.top, b.height);
+  const OpaqueMask& mask1 = MaskOf(first);
+  const OpaqueMask& mask2 = MaskOf(second);
+  const MaskColumn at1 = ColumnOf(across.start1), at2 = ColumnOf(across.start2);
+  const auto length = static_cast<unsigned>(across.length);
+  const std::size_t windows = (length + 63) / 64;
+  const std::uint64_t lastWindow =
+      length % 64 == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << (length % 64)) - 1;
+  const std::size_t stride1 = static_cast<std::size_t>(mask1.wordsPerRow);
+  const std::size_t stride2 = static_cast<std::size_t>(mask2.wordsPerRow);
+  const std::uint64_t* row1 = mask1.bits.data() + static_cast<std::size_t>(down.start1) * stride1;
+  const std::uint64_t* row2 = mask2.bits.data() + static_cast<std::size_t>(down.start2) * stride2;
+  for (int r = 0; r < down.length; ++r, row1 += stride1, row2 += stride2) {
+    if (RowsShareOpaquePixel(row1, at1, row2, at2, windows, lastWindow)) return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int SpriteRecordsCollide(Sprite& first, int x1, int y1, Sprite& second, int x2, int y2) {
-  if (!Collidable(first) || !Collidable(second)) return 0;
-  const Overlap across = OverlapOnAxis(x1, VisibleWidth(first), x2, VisibleWidth(second));
-  const Overlap down = OverlapOnAxis(y1, VisibleHeight(first), y2, VisibleHeight(second));
-  if (across.length <= 0 || down.length <= 0) return 0;
-  const OpaqueMask& mask1 = MaskOf(first);
-  const OpaqueMask& mask2 = MaskOf(second);
-  for (int r = 0; r < down.length; ++r) {
-    const std::uint64_t* row1 =
-        mask1.bits.data() + static_cast<std::size_t>(down.start1 + r) * mask1.wordsPerRow;
-    const std::uint64_t* row2 =
-        mask2.bits.data() + static_cast<std::size_t>(down.start2 + r) * mask2.wordsPerRow;
-    if (RowsShareOpaquePixel(row1, across.start1, row2, across.start2, across.length)) return 1;
-  }
-  return 0;
+  const Box a{x1, y1, VisibleWidth(first), VisibleHeight(first)};
+  const Box b{x2, y2, VisibleWidth(second), VisibleHeight(second)};
+  // Most pairs end at the boxes, so they are tested first.
+  if (!BoxesOverlap(a, b) || !Collidable(first) || !Collidable(second)) return 0;
+  return OpaquePixelsMeet(first, a, second, b);
 }
 
 int SpritesCollide(ObjectNumber sprite1, int x1, int y1, ObjectNumber sprite2, int x2, int y2) {
