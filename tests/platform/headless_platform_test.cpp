@@ -380,6 +380,24 @@ TEST(HeadlessFrames, CopiesRowsThroughThePitchAndHashesThem) {
   EXPECT_NE(frame->hash, HashPixels(padded, 2, 2, 8));
 }
 
+TEST(HeadlessFrames, KeepingNoFramesStillHashesAndCallsBack) {
+  HeadlessPlatform machine;
+  const WindowId id = OpenTestWindow(machine, 2, 1);
+  machine.SetKeptFrames(0);
+  const std::uint32_t pixels[2] = {5, 6};
+  std::uint64_t hash = 0;
+  std::vector<std::uint32_t> seen;
+  machine.SetPresentCallback([&](const PresentedFrame& frame) {
+    hash = frame.hash;
+    seen = frame.pixels;
+  });
+  machine.Present(id, pixels, 2, 1, 8, Rect{});
+  EXPECT_TRUE(machine.KeptFrames().empty());
+  EXPECT_EQ(machine.LastFrame(), nullptr);
+  EXPECT_EQ(hash, HashPixels(pixels, 2, 1, 8));
+  EXPECT_EQ(seen, (std::vector<std::uint32_t>{5, 6}));
+}
+
 TEST(HeadlessFrames, PresentRemembersTheFrameNumber) {
   HeadlessPlatform machine;
   const WindowId id = OpenTestWindow(machine, 1, 1);

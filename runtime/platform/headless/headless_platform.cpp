@@ -59,10 +59,8 @@ const std::uint32_t* Row(const std::uint32_t* pixels, int pitchBytes, int y) {
 
 std::uint64_t HashRow(std::uint64_t hash, const std::uint32_t* row, int width) {
   for (int x = 0; x < width; ++x) {
-    for (int byte = 0; byte < 4; ++byte) {
-      hash ^= (row[x] >> (8 * byte)) & 0xFF;
-      hash *= kFnvPrime;
-    }
+    hash ^= row[x];
+    hash *= kFnvPrime;
   }
   return hash;
 }
@@ -395,10 +393,12 @@ void HeadlessPlatform::Present(WindowId window, const std::uint32_t* pixels, int
   frame.dest = dest;
   frame.frame = frames_;
   frame.hash = HashPixels(pixels, width, height, pitchBytes);
-  frame.pixels.reserve(static_cast<std::size_t>(width) * height);
-  for (int y = 0; y < height; ++y) {
-    const std::uint32_t* row = Row(pixels, pitchBytes, y);
-    frame.pixels.insert(frame.pixels.end(), row, row + width);
+  if (keptLimit_ > 0 || presentCallback_) {  // a long replay that keeps nothing copies nothing
+    frame.pixels.reserve(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+      const std::uint32_t* row = Row(pixels, pitchBytes, y);
+      frame.pixels.insert(frame.pixels.end(), row, row + width);
+    }
   }
   Record(std::move(frame));
 }

@@ -68,8 +68,8 @@ struct PresentedFrame {
   int width = 0, height = 0;
   Rect dest;
   int frame = 0;                      // FrameCount() when it was shown
-  std::uint64_t hash = 0;             // FNV-1a over the 0x00RRGGBB pixels, row after row
-  std::vector<std::uint32_t> pixels;  // width * height, row after row
+  std::uint64_t hash = 0;             // FNV-1a over the 0x00RRGGBB pixel values, row after row
+  std::vector<std::uint32_t> pixels;  // width * height, row after row; empty when nothing keeps it
 };
 
 struct ShownMessage {
@@ -134,7 +134,8 @@ class HeadlessPlatform : public Platform {
   void SetDefaultYesNoAnswer(MessageAnswer answer);
   const std::vector<ShownMessage>& Messages() const { return messages_; }
 
-  // ---- Presented frames: the last few are kept whole (2 by default), all are counted.
+  // ---- Presented frames: the last few are kept whole (2 by default; 0 keeps none), all are counted
+  // and hashed, and the callback sees each one whole.
   void SetKeptFrames(int count);
   void SetPresentCallback(std::function<void(const PresentedFrame&)> callback);
   const std::deque<PresentedFrame>& KeptFrames() const { return kept_; }
