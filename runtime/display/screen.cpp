@@ -149,6 +149,11 @@ std::int64_t ElapsedSinceMark(std::int64_t now) {
   return now - timer.mark;
 }
 
+// A back buffer holds 32-bit or 16-bit pixels, and only a started device opens screens.
+bool CanOpen(int width, int height, int depth) {
+  return display.initialised && width > 0 && height > 0 && (depth == 32 || depth == 16);
+}
+
 }  // namespace
 
 int InitDisplay() {
@@ -173,7 +178,7 @@ void CloseOpenScreen() {
 }
 
 int OpenScreenSurface(WindowId window, int width, int height, int depth, bool windowed) {
-  if (width <= 0 || height <= 0 || (depth != 32 && depth != 16)) return 0;
+  if (!CanOpen(width, height, depth)) return 0;
   display.window = window;
   display.windowed = windowed;
   display.width = width;
@@ -191,13 +196,11 @@ int OpenScreenSurface(WindowId window, int width, int height, int depth, bool wi
 
 int OpenScreen(int width, int height, int depth, const char* title) {
   CloseOpenScreen();
-  if (!display.initialised) return 0;
-  display.focusLossHook = SaveSpritePixels;
   // The sizes arrive as 16-bit values.
   width = static_cast<std::int16_t>(width);
   height = static_cast<std::int16_t>(height);
   depth = static_cast<std::int16_t>(depth);
-  if (width <= 0 || height <= 0 || (depth != 32 && depth != 16)) return 0;
+  if (!CanOpen(width, height, depth)) return 0;
   const WindowId window = platform::Get().CreateFullScreenWindow(title ? title : "");
   if (window == 0) return 0;
   ApplyProgramIcon(window);

@@ -60,6 +60,13 @@ TEST_F(WindowedScreenTest, NoWindowNoScreen) {
   EXPECT_EQ(ScreenWidth(), 0);
 }
 
+TEST_F(WindowedScreenTest, NoScreenBeforeTheDeviceStarts) {
+  OpenGameWindow();
+  EndDisplay();
+  EXPECT_EQ(OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400), 0);
+  EXPECT_EQ(ScreenWidth(), 0);
+}
+
 TEST_F(WindowedScreenTest, FailedOpenStillClosesThePreviousScreen) {
   OpenFullScreen();
   EXPECT_EQ(OpenWindowedScreen(0, 0, 0, 640, 400), 0);
