@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "runtime/display/pixel_format.h"
+#include "runtime/display/runtime.h"
 #include "runtime/display/screen.h"
 #include "tests/sprites_store/screen_fixture.h"
 
@@ -188,6 +189,33 @@ TEST(SpriteStoreWithoutScreen, NoSpriteIsMadeBeforeTheSystemStartsOrWithoutAScre
   HeadlessSpriteSystem system;
   EXPECT_EQ(CreateSprite(1, 8, 8), 0);
   EXPECT_EQ(FindSprite(1), nullptr);
+}
+
+TEST(SpriteSystemStart, FailsWithoutADisplayAndEndsCleanly) {
+  platform::InstalledHeadless machine;
+  machine.SetDisplayAvailable(false);
+  EXPECT_EQ(InitSpriteSystem(), 0);
+  EXPECT_EQ(OpenScreen(32, 32, 32, "none"), 0);
+  EXPECT_EQ(CreateSprite(1, 8, 8), 0);
+  EndRuntime();
+}
+
+TEST(SpriteSystemStart, FailsWithoutAKeyboard) {
+  platform::InstalledHeadless machine;
+  machine.SetKeyboardPresent(false);
+  EXPECT_EQ(InitSpriteSystem(), 0);
+  EndRuntime();
+}
+
+TEST(SpriteSystemStart, StartsAgainAfterItsEnd) {
+  platform::InstalledHeadless machine;
+  ASSERT_EQ(InitSpriteSystem(), 1);
+  EndRuntime();
+  ASSERT_EQ(InitSpriteSystem(), 1);
+  ASSERT_EQ(OpenScreen(32, 32, 32, "again"), 1);
+  EXPECT_NE(CreateSprite(1, 8, 8), 0);
+  EndRuntime();
+  EXPECT_EQ(SpriteWidth(1), 0);
 }
 
 // ---- Colour conversion ----
