@@ -1,18 +1,17 @@
-// A display on the fake platform, started like the runtime starts it and ended after every test.
+// A display on the test machine, started like the runtime starts it and ended after every test.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
 #include "runtime/display/screen.h"
 #include "runtime/display/window.h"
+#include "test_machine.h"
 
 namespace rt::testing {
 
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::Install(&fake);
     StartWindowLibrary();
     ASSERT_EQ(InitDisplay(), 1);
   }
@@ -21,7 +20,6 @@ class DisplayTest : public ::testing::Test {
     EndDisplay();
     SetCloseScreenHook(nullptr);
     SetDeactivationHook(nullptr);
-    platform::Install(nullptr);
   }
 
   platform::WindowId OpenFullScreen(int depth = 32) {
@@ -29,7 +27,7 @@ class DisplayTest : public ::testing::Test {
     return DisplayWindow();
   }
 
-  FakePlatform fake;
+  TestMachine machine;
 };
 
 }  // namespace rt::testing

@@ -2,32 +2,44 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
+#include "test_machine.h"
 
 namespace rt::testing {
 namespace {
 
 using platform::MessageAnswer;
+using platform::MessageButtons;
 
 TEST(MessageBoxTest, OkOnlyAnswersOne) {
-  FakePlatformScope scope;
-  scope.fake.answers = {MessageAnswer::Ok};
+  TestMachine machine;
   EXPECT_EQ(ShowMessage("Init Failed!", "Can't open DirectX 7 or later"), kAnswerOk);
-  ASSERT_EQ(scope.fake.messages.size(), 1u);
-  EXPECT_EQ(scope.fake.messages[0], "Init Failed!|Can't open DirectX 7 or later");
+  ASSERT_EQ(machine.Messages().size(), 1u);
+  EXPECT_EQ(machine.Messages()[0].title, "Init Failed!");
+  EXPECT_EQ(machine.Messages()[0].text, "Can't open DirectX 7 or later");
+  EXPECT_EQ(machine.Messages()[0].buttons, MessageButtons::Ok);
 }
 
 TEST(MessageBoxTest, YesAndNoAnswerSixAndSeven) {
-  FakePlatformScope scope;
-  scope.fake.answers = {MessageAnswer::Yes, MessageAnswer::No};
+  TestMachine machine;
+  machine.QueueAnswer(MessageAnswer::Yes);
+  machine.QueueAnswer(MessageAnswer::No);
   EXPECT_EQ(ShowMessage("t", "q", kMessageYesNo), kAnswerYes);
   EXPECT_EQ(ShowMessage("t", "q", kMessageYesNo), kAnswerNo);
+  EXPECT_EQ(machine.Messages()[0].buttons, MessageButtons::YesNo);
+}
+
+TEST(MessageBoxTest, OtherFlagsShowJustOk) {
+  TestMachine machine;
+  machine.QueueAnswer(MessageAnswer::Yes);
+  EXPECT_EQ(ShowMessage("t", "q", 3), kAnswerYes);
+  EXPECT_EQ(machine.Messages()[0].buttons, MessageButtons::Ok);
 }
 
 TEST(MessageBoxTest, NullTextsAreEmpty) {
-  FakePlatformScope scope;
+  TestMachine machine;
   ShowMessage(nullptr, nullptr);
-  EXPECT_EQ(scope.fake.messages[0], "|");
+  EXPECT_EQ(machine.Messages()[0].title, "");
+  EXPECT_EQ(machine.Messages()[0].text, "");
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ void CountDeactivation() {
   ++deactivationHookRuns;
 }
 
-bool AllPixelsAre(const Presented& frame, std::uint32_t value) {
+bool AllPixelsAre(const platform::PresentedFrame& frame, std::uint32_t value) {
   return std::all_of(frame.pixels.begin(), frame.pixels.end(), [=](std::uint32_t p) { return p == value; });
 }
 
@@ -26,17 +26,17 @@ using ScreenOpenTest = DisplayTest;
 TEST_F(ScreenOpenTest, FullScreenIsBlackVisibleAndHidesTheCursor) {
   const platform::WindowId window = OpenFullScreen();
   ASSERT_NE(window, 0u);
-  EXPECT_TRUE(fake.windows.at(window).fullScreen);
-  EXPECT_EQ(fake.windows.at(window).desc.title, "Pellaris");
+  EXPECT_TRUE(machine.WindowAt(window).fullScreen);
+  EXPECT_EQ(machine.WindowAt(window).title, "Pellaris");
   EXPECT_EQ(ScreenWidth(), 640);
   EXPECT_EQ(ScreenHeight(), 400);
   EXPECT_EQ(ScreenDepth(), 32);
   EXPECT_EQ(ScreenPixelFormat(), PixelFormat32RedHigh);
   EXPECT_EQ(ScreenActive(), 1);
-  EXPECT_FALSE(fake.cursorVisible);
-  ASSERT_EQ(fake.presents.size(), 1u);
-  EXPECT_EQ(fake.presents[0].width, 640);
-  EXPECT_TRUE(AllPixelsAre(fake.presents[0], 0));
+  EXPECT_FALSE(machine.Cursor().visible);
+  ASSERT_EQ(machine.Presents().size(), 1u);
+  EXPECT_EQ(machine.Presents()[0].width, 640);
+  EXPECT_TRUE(AllPixelsAre(machine.Presents()[0], 0));
   ASSERT_NE(BlitTarget(), nullptr);
   EXPECT_EQ(BlitTarget()->Width(), 640);
 }
@@ -53,7 +53,7 @@ TEST_F(ScreenOpenTest, DepthsWithoutABackBufferFail) {
   EXPECT_EQ(OpenScreen(640, 400, 24, "x"), 0);
   EXPECT_EQ(ScreenWidth(), 0);
   EXPECT_EQ(BlitTarget(), nullptr);
-  EXPECT_EQ(fake.LiveWindows(), 0);
+  EXPECT_EQ(machine.LiveWindows(), 0);
 }
 
 TEST_F(ScreenOpenTest, SizesAreTakenAsSixteenBitValues) {
@@ -64,21 +64,21 @@ TEST_F(ScreenOpenTest, SizesAreTakenAsSixteenBitValues) {
 }
 
 TEST_F(ScreenOpenTest, FailedWindowMakesTheOpenFailWithNothingLeft) {
-  fake.failWindows = true;
+  machine.SetWindowsFail(true);
   EXPECT_EQ(OpenScreen(640, 400, 32, "Pellaris"), 0);
   EXPECT_EQ(ScreenWidth(), 0);
-  EXPECT_TRUE(fake.cursorVisible);
+  EXPECT_TRUE(machine.Cursor().visible);
 }
 
 TEST_F(ScreenOpenTest, NoScreenBeforeTheDeviceStarts) {
   EndDisplay();
   EXPECT_EQ(OpenScreen(640, 400, 32, "Pellaris"), 0);
-  EXPECT_EQ(fake.LiveWindows(), 0);
+  EXPECT_EQ(machine.LiveWindows(), 0);
 }
 
 TEST_F(ScreenOpenTest, DeviceNeedsADisplay) {
   EndDisplay();
-  fake.hasDisplay = false;
+  machine.SetDisplayAvailable(false);
   EXPECT_EQ(InitDisplay(), 0);
 }
 
@@ -89,8 +89,8 @@ TEST_F(ScreenOpenTest, ReopeningClosesTheFirstScreen) {
   const platform::WindowId second = OpenFullScreen(16);
   EXPECT_NE(first, second);
   EXPECT_EQ(closeHookRuns, 1);
-  EXPECT_EQ(fake.windows.count(first), 0u);
-  EXPECT_EQ(fake.LiveWindows(), 1);
+  EXPECT_EQ((machine.Window(first) != nullptr), 0u);
+  EXPECT_EQ(machine.LiveWindows(), 1);
 }
 
 TEST_F(ScreenOpenTest, EndingTheDeviceClosesTheScreenAndShowsTheCursor) {
@@ -99,8 +99,8 @@ TEST_F(ScreenOpenTest, EndingTheDeviceClosesTheScreenAndShowsTheCursor) {
   OpenFullScreen();
   EndDisplay();
   EXPECT_EQ(closeHookRuns, 1);
-  EXPECT_TRUE(fake.cursorVisible);
-  EXPECT_EQ(fake.LiveWindows(), 0);
+  EXPECT_TRUE(machine.Cursor().visible);
+  EXPECT_EQ(machine.LiveWindows(), 0);
   EXPECT_EQ(ScreenWidth(), 0);
 }
 
@@ -109,8 +109,8 @@ TEST_F(ScreenOpenTest, WithoutAScreenFlipAndClearDoNothing) {
   ClearScreen(0xFFFFFF);
   EXPECT_EQ(ScreenTarget(), nullptr);
   EXPECT_EQ(ScreenActive(), 0);
-  EXPECT_TRUE(fake.presents.empty());
-  EXPECT_EQ(fake.frames, 1);  // the frame boundary is every call's
+  EXPECT_TRUE(machine.Presents().empty());
+  EXPECT_EQ(machine.FrameCount(), 1);  // the frame boundary is every call's
 }
 
 using ClearScreenTest = DisplayTest;
@@ -119,16 +119,16 @@ TEST_F(ClearScreenTest, ThirtyTwoBitsShowsTheColourAsRedGreenBlue) {
   OpenFullScreen();
   ClearScreen(0x00332211);  // red 0x11, green 0x22, blue 0x33
   FlipBuffers();
-  ASSERT_EQ(fake.presents.size(), 2u);
-  EXPECT_EQ(fake.presents.back().pixels.size(), 640u * 400u);
-  EXPECT_TRUE(AllPixelsAre(fake.presents.back(), 0x00112233));
+  ASSERT_EQ(machine.Presents().size(), 2u);
+  EXPECT_EQ(machine.Presents().back().pixels.size(), 640u * 400u);
+  EXPECT_TRUE(AllPixelsAre(machine.Presents().back(), 0x00112233));
 }
 
 TEST_F(ClearScreenTest, BitsAboveTheBlueByteAreIgnored) {
   OpenFullScreen();
   ClearScreen(0xAB0000FF);
   FlipBuffers();
-  EXPECT_TRUE(AllPixelsAre(fake.presents.back(), 0x00FF0000));
+  EXPECT_TRUE(AllPixelsAre(machine.Presents().back(), 0x00FF0000));
 }
 
 TEST_F(ClearScreenTest, SixteenBitsStoresFiveSixFiveAndShowsItExpanded) {
@@ -143,7 +143,7 @@ TEST_F(ClearScreenTest, SixteenBitsStoresFiveSixFiveAndShowsItExpanded) {
   const std::uint32_t red = stored >> 11, green = (stored >> 5) & 0x3F, blue = stored & 0x1F;
   const std::uint32_t expanded =
       ((red << 3 | red >> 2) << 16) | ((green << 2 | green >> 4) << 8) | (blue << 3 | blue >> 2);
-  EXPECT_TRUE(AllPixelsAre(fake.presents.back(), expanded));
+  EXPECT_TRUE(AllPixelsAre(machine.Presents().back(), expanded));
   EXPECT_EQ(expanded & 0xFF, 0xFFu);  // full blue stays full
 }
 
@@ -181,7 +181,7 @@ TEST_F(ScreenTargetTest, DrawingIntoTheTargetIsWhatIsShown) {
   target->surface->RowAs<std::uint32_t>(10)[20] = 0x00ABCDEF;
   target->endDrawing();
   FlipBuffers();
-  EXPECT_EQ(fake.presents.back().pixels[10 * 640 + 20], 0x00ABCDEFu);
+  EXPECT_EQ(machine.Presents().back().pixels[10 * 640 + 20], 0x00ABCDEFu);
 }
 
 using FullScreenFocusTest = DisplayTest;
@@ -190,31 +190,31 @@ TEST_F(FullScreenFocusTest, LosingTheFocusStopsPresentingUntilItReturns) {
   deactivationHookRuns = 0;
   SetDeactivationHook(CountDeactivation);
   const platform::WindowId window = OpenFullScreen();
-  fake.Push(EventType::FocusLost, window);
+  machine.Push(EventType::FocusLost, window);
   FlipBuffers();
   EXPECT_EQ(ScreenActive(), 0);
   EXPECT_TRUE(FullScreenInactive());
   EXPECT_EQ(SpritePixelsSaved(), 1);
   EXPECT_EQ(deactivationHookRuns, 1);
-  const std::size_t shown = fake.presents.size();
+  const std::size_t shown = machine.Presents().size();
   FlipBuffers();
   FlipBuffers();
-  EXPECT_EQ(fake.presents.size(), shown);
+  EXPECT_EQ(machine.Presents().size(), shown);
 
-  fake.Push(EventType::FocusGained, window);
+  machine.Push(EventType::FocusGained, window);
   FlipBuffers();
   EXPECT_EQ(ScreenActive(), 1);
   EXPECT_FALSE(FullScreenInactive());
   EXPECT_EQ(SpritePixelsSaved(), 0);
-  EXPECT_EQ(fake.presents.size(), shown + 1);
+  EXPECT_EQ(machine.Presents().size(), shown + 1);
 }
 
 TEST_F(FullScreenFocusTest, PollingTheEventsAlsoDrivesTheFocus) {
   const platform::WindowId window = OpenFullScreen();
-  fake.Push(EventType::FocusLost, window);
+  machine.Push(EventType::FocusLost, window);
   PollWindowEvent();
   EXPECT_EQ(ScreenActive(), 0);
-  fake.Push(EventType::FocusGained, window);
+  machine.Push(EventType::FocusGained, window);
   PollWindowEvent();
   EXPECT_EQ(ScreenActive(), 1);
 }
@@ -222,22 +222,22 @@ TEST_F(FullScreenFocusTest, PollingTheEventsAlsoDrivesTheFocus) {
 TEST_F(FullScreenFocusTest, InactiveFlipDoesNotWait) {
   const platform::WindowId window = OpenFullScreen();
   SetFrameRate(60);
-  fake.Push(EventType::FocusLost, window);
-  const std::uint64_t before = fake.now;
+  machine.Push(EventType::FocusLost, window);
+  const std::uint64_t before = machine.Micros();
   FlipBuffers();
-  EXPECT_EQ(fake.now, before);
+  EXPECT_EQ(machine.Micros(), before);
 }
 
 TEST_F(FullScreenFocusTest, ReleasingTabOrAltSavesThePixelsOnceWithoutDeactivating) {
   deactivationHookRuns = 0;
   SetDeactivationHook(CountDeactivation);
   const platform::WindowId window = OpenFullScreen();
-  fake.Push(EventType::KeyUp, window, 15);
+  machine.Push(EventType::KeyUp, window, 15);
   FlipBuffers();
   EXPECT_EQ(SpritePixelsSaved(), 1);
   EXPECT_EQ(ScreenActive(), 1);
-  fake.Push(EventType::KeyUp, window, 56 + 128);
-  fake.Push(EventType::FocusLost, window);
+  machine.Push(EventType::KeyUp, window, 56 + 128);
+  machine.Push(EventType::FocusLost, window);
   FlipBuffers();
   EXPECT_EQ(deactivationHookRuns, 1);
   EXPECT_EQ(ScreenActive(), 0);
@@ -245,84 +245,84 @@ TEST_F(FullScreenFocusTest, ReleasingTabOrAltSavesThePixelsOnceWithoutDeactivati
 
 TEST_F(FullScreenFocusTest, OtherKeyReleasesSaveNothing) {
   const platform::WindowId window = OpenFullScreen();
-  fake.Push(EventType::KeyUp, window, 1);
-  fake.Push(EventType::KeyUp, window, 16);
+  machine.Push(EventType::KeyUp, window, 1);
+  machine.Push(EventType::KeyUp, window, 16);
   FlipBuffers();
   EXPECT_EQ(SpritePixelsSaved(), 0);
 }
 
 TEST_F(FullScreenFocusTest, CloseRequestIsIgnored) {
   const platform::WindowId window = OpenFullScreen();
-  fake.Push(EventType::CloseRequest, window);
-  fake.Push(EventType::CloseRequest, window);
+  machine.Push(EventType::CloseRequest, window);
+  machine.Push(EventType::CloseRequest, window);
   const int first = PollWindowEvent();
   FlipBuffers();
   EXPECT_NE(first, kEventCloseRequest);
   EXPECT_EQ(PollWindowEvent(), kEventNone);
   EXPECT_EQ(ScreenWidth(), 640);
-  EXPECT_EQ(fake.windows.count(window), 1u);
+  EXPECT_EQ((machine.Window(window) != nullptr), 1u);
 }
 
 TEST_F(FullScreenFocusTest, FocusOfAnotherWindowLeavesTheDisplayActive) {
   OpenFullScreen();
-  fake.Push(EventType::FocusLost, 999);
+  machine.Push(EventType::FocusLost, 999);
   FlipBuffers();
   EXPECT_EQ(ScreenActive(), 1);
 }
 
 using FramePacingTest = DisplayTest;
 
-double Seconds(const FakePlatform& fake, std::uint64_t from) {
-  return static_cast<double>(fake.now - from) / 1e6;
+double Seconds(const TestMachine& machine, std::uint64_t from) {
+  return static_cast<double>(machine.Micros() - from) / 1e6;
 }
 
 TEST_F(FramePacingTest, FirstWaitAfterSettingTheRateRunsAFullPeriod) {
   ASSERT_EQ(SetFrameRate(60), 1);
-  fake.now += 5000000;  // however long ago the previous wait ended
-  const std::uint64_t start = fake.now;
+  machine.Work(5000000);  // however long ago the previous wait ended
+  const std::uint64_t start = machine.Micros();
   WaitFrameTick();
-  EXPECT_GT(Seconds(fake, start), 1.0 / 61.0);
-  EXPECT_LT(Seconds(fake, start), 1.0 / 61.0 + 0.002);
+  EXPECT_GT(Seconds(machine, start), 1.0 / 61.0);
+  EXPECT_LT(Seconds(machine, start), 1.0 / 61.0 + 0.002);
 }
 
 TEST_F(FramePacingTest, TheGamesOwnWorkCountsTowardsThePeriod) {
   SetFrameRate(60);
   WaitFrameTick();
-  const std::uint64_t start = fake.now;
-  fake.now += 10000;  // 10 ms of drawing
+  const std::uint64_t start = machine.Micros();
+  machine.Work(10000);  // 10 ms of drawing
   WaitFrameTick();
-  EXPECT_GT(Seconds(fake, start), 1.0 / 61.0);
-  EXPECT_LT(Seconds(fake, start), 1.0 / 61.0 + 0.002);
+  EXPECT_GT(Seconds(machine, start), 1.0 / 61.0);
+  EXPECT_LT(Seconds(machine, start), 1.0 / 61.0 + 0.002);
 }
 
 TEST_F(FramePacingTest, WorkLongerThanAPeriodIsNotWaitedFor) {
   SetFrameRate(60);
   WaitFrameTick();
-  fake.now += 30000;
-  const std::uint64_t start = fake.now;
+  machine.Work(30000);
+  const std::uint64_t start = machine.Micros();
   WaitFrameTick();
-  EXPECT_LT(fake.now - start, 2000u);
+  EXPECT_LT(machine.Micros() - start, 2000u);
 }
 
 TEST_F(FramePacingTest, WaitingSleepsThroughMostOfThePeriod) {
   SetFrameRate(60);
   WaitFrameTick();
-  fake.sleptMs = 0;
+  const std::uint64_t slept = machine.SleptMilliseconds();
   WaitFrameTick();
-  EXPECT_GE(fake.sleptMs, 14);
+  EXPECT_GE(machine.SleptMilliseconds() - slept, 14u);
 }
 
 TEST_F(FramePacingTest, RateFailsWithoutACounter) {
-  fake.frequency = 0;
+  machine.RemoveCounter();
   EXPECT_EQ(SetFrameRate(60), 0);
 }
 
 TEST_F(FramePacingTest, FullScreenIsPacedByThePresentAlone) {
   OpenFullScreen();
-  const std::uint64_t start = fake.now;
+  const std::uint64_t start = machine.Micros();
   for (int i = 0; i < 5; ++i) FlipBuffers();
-  EXPECT_EQ(fake.now, start);
-  EXPECT_EQ(fake.frames, 5);
+  EXPECT_EQ(machine.Micros(), start);
+  EXPECT_EQ(machine.FrameCount(), 5);
 }
 
 }  // namespace
