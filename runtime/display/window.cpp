@@ -71,15 +71,15 @@ void CloseWindowInSlot(ObjectNumber number) {
 }
 
 // Places a window centred on the active window, whose frame is taken to be like ours.
-bool CentreOnActiveWindow(platform::WindowDesc& desc) {
+// Without one the position stays as given.
+void CentreOnActiveWindow(platform::WindowDesc& desc) {
   const WindowId active = platform::Get().FocusedWindow();
   platform::Rect outer, client;
-  if (active == 0 || !platform::Get().WindowGeometry(active, outer, client)) return false;
+  if (active == 0 || !platform::Get().WindowGeometry(active, outer, client)) return;
   const int frameWidth = desc.decorated ? outer.width - client.width : 0;
   const int frameHeight = desc.decorated ? outer.height - client.height : 0;
   desc.x = std::max(0, outer.x + (outer.width - (desc.clientWidth + frameWidth)) / 2);
   desc.y = std::max(0, outer.y + (outer.height - (desc.clientHeight + frameHeight)) / 2);
-  return true;
 }
 
 // Centred on the screen; a window larger than the screen starts at its top-left corner instead.

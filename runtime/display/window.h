@@ -16,7 +16,6 @@ namespace rt {
 inline constexpr std::uint32_t kWindowCentreOnScreen = 0x00000001;
 inline constexpr std::uint32_t kWindowCentreOnParent = 0x00000002;  // or on the active window
 inline constexpr std::uint32_t kWindowHidden = 0x10000000;
-inline constexpr std::uint32_t kWindowMaximised = 0x01000000;
 inline constexpr std::uint32_t kWindowTitleBar = 0x00C00000;
 inline constexpr std::uint32_t kWindowSystemMenu = 0x00080000;
 inline constexpr std::uint32_t kWindowDefaultFlags = kWindowTitleBar | kWindowSystemMenu;
@@ -25,6 +24,8 @@ inline constexpr int kDefaultWindowPosition = -65535;
 
 // Event codes; any other non-zero code is the raw number of the message just taken (256 key down,
 // 257 key up, 512 mouse move, 513/514 left button down/up, 516/517 right, 519/520 middle, 522 wheel).
+// A window event is queued while its message is taken and reported by a later call, so a click on the
+// close box reads as 274 (the system command) and then 16.
 inline constexpr int kEventNone = 0;
 inline constexpr int kEventMoved = 3;
 inline constexpr int kEventResized = 5;
