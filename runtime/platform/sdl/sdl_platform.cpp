@@ -446,7 +446,7 @@ bool SdlPlatform::Translate(const SDL_Event& sdl, Event& event) {
       event.window = sdl.motion.windowID;
       event.dx = sdl.motion.xrel;
       event.dy = sdl.motion.yrel;
-      return (event.dx != 0 || event.dy != 0) && !IsWarpLanding(sdl.motion);
+      return !IsWarpLanding(sdl.motion) && (event.dx != 0 || event.dy != 0);
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       event.type = sdl.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseButtonDown : EventType::MouseButtonUp;
