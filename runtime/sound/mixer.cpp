@@ -45,11 +45,17 @@ float Saturate(float sum) {
 
 }  // namespace
 
-bool Mixer::SetFormat(const platform::AudioFormat& format) {
-  if (format.channels < 1 || format.channels > kMaxChannels) return false;
-  AudioLock lock;
-  format_ = format;
-  return true;
+bool Mixer::Open() {
+  // The platform fills in the format before the callback first runs, so the callback reads it here.
+  if (!platform::Get().OpenAudio(&Mixer::Callback, this, format_)) return false;
+  if (format_.channels >= 1 && format_.channels <= kMaxChannels) return true;
+  Close();
+  return false;
+}
+
+void Mixer::Close() {
+  platform::Get().CloseAudio();
+  format_ = {};
 }
 
 Mixer::VoiceId Mixer::AddVoice(const std::uint8_t* samples, std::size_t bytes) {
@@ -83,7 +89,7 @@ void Mixer::Callback(void* user, std::uint8_t* out, int frames) {
 }
 
 void Mixer::Render(std::uint8_t* out, int frames) {
-  if (frames <= 0 || format_.channels == 0) return;
+  if (frames <= 0 || format_.channels < 1 || format_.channels > kMaxChannels) return;
   if (format_.sample == platform::SampleFormat::S16) {
     MixVoices<std::int16_t, std::int64_t>(out, static_cast<std::size_t>(frames));
   } else {

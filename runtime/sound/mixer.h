@@ -20,21 +20,22 @@ class Mixer {
   Mixer(const Mixer&) = delete;
   Mixer& operator=(const Mixer&) = delete;
 
-  // Game thread. The device's format, once it is known; until then the mixer renders nothing. False
-  // for a channel count it cannot mix.
-  bool SetFormat(const platform::AudioFormat& format);
+  // Game thread. Opens the platform's audio stream with this mixer as its callback; false when no
+  // device can be opened or its layout cannot be mixed.
+  bool Open();
+  void Close();
+  const platform::AudioFormat& Format() const { return format_; }
   // Game thread. A stopped voice over `bytes` of samples in the device's format (whole frames).
   VoiceId AddVoice(const std::uint8_t* samples, std::size_t bytes);
   void RemoveVoice(VoiceId voice);
   // Game thread. Stops the voice if it is playing, rewinds it and plays it once.
   void Restart(VoiceId voice);
 
+ private:
   // Audio thread: fills `frames` frames of the device's format, saturating the sum of the voices.
   void Render(std::uint8_t* out, int frames);
-  // The platform's audio callback; `user` is the mixer.
   static void Callback(void* user, std::uint8_t* out, int frames);
 
- private:
   struct Voice {
     const std::uint8_t* samples = nullptr;
     std::size_t frames = 0;

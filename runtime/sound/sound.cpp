@@ -27,23 +27,9 @@ struct Sound {
 struct SoundLibrary {
   ObjectTable<Sound> table{kTableStep, FreeSound};
   std::unique_ptr<Mixer> mixer;  // present while the device is open
-  platform::AudioFormat format;  // what the device plays
 };
 
 std::unique_ptr<SoundLibrary> library;
-
-bool OpenDevice(SoundLibrary& sounds) {
-  auto mixer = std::make_unique<Mixer>();
-  platform::AudioFormat obtained;
-  if (!platform::Get().OpenAudio(&Mixer::Callback, mixer.get(), obtained)) return false;
-  if (!mixer->SetFormat(obtained)) {
-    platform::Get().CloseAudio();
-    return false;
-  }
-  sounds.mixer = std::move(mixer);
-  sounds.format = obtained;
-  return true;
-}
 
 bool ConvertedSizeFits(const WavSamples& wav, const platform::AudioFormat& to) {
   const auto bytesPerFrame = static_cast<std::uint64_t>(wav.format.channels * wav.format.bitsPerSample / 8);
@@ -69,7 +55,10 @@ bool ConvertToDevice(const WavSamples& wav, const platform::AudioFormat& to, std
 int InitSoundSystem() {
   if (!library) library = std::make_unique<SoundLibrary>();
   RegisterEndRoutine(EndOrder::Sound, EndSoundSystem);
-  if (!library->mixer && !OpenDevice(*library)) return 0;
+  if (library->mixer) return 1;
+  auto mixer = std::make_unique<Mixer>();
+  if (!mixer->Open()) return 0;
+  library->mixer = std::move(mixer);
   return 1;
 }
 
@@ -79,7 +68,7 @@ void EndSoundSystem() {
   ObjectNumber number = 0;
   while (library->table.Next(&number)) FreeSound(number);
   // The voices are gone, so the callback touches no sample data while the device closes.
-  if (library->mixer) platform::Get().CloseAudio();
+  if (library->mixer) library->mixer->Close();
   library.reset();
 }
 
@@ -89,7 +78,7 @@ ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::si
   // number's earlier sound.
   WavSamples wav;
   std::vector<std::uint8_t> samples;
-  if (!ReadWav(image, length, wav) || !ConvertToDevice(wav, library->format, samples)) return 0;
+  if (!ReadWav(image, length, wav) || !ConvertToDevice(wav, library->mixer->Format(), samples)) return 0;
   ObjectNumber assigned = 0;
   Sound* sound = library->table.Allocate(number, &assigned);
   if (!sound) return 0;
@@ -102,7 +91,9 @@ namespace {
 SoundStartObserver startObserver = nullptr;
 }  // namespace
 
-void SetSoundStartObserver(SoundStartObserver observer) { startObserver = observer; }
+void SetSoundStartObserver(SoundStartObserver observer) {
+  startObserver = observer;
+}
 
 int PlaySoundEffect(ObjectNumber number) {
   if (!library || !library->mixer) return 0;

@@ -120,5 +120,12 @@ TEST_F(NoDeviceTest, LaterStartOpensTheDeviceOnceItIsThere) {
   EXPECT_TRUE(device_.AudioOpen());
 }
 
+TEST_F(NoDeviceTest, DeviceWithALayoutTheMixerCannotFillIsClosedAgain) {
+  device_.SetAudioAvailable(true);
+  device_.SetAudioFormat({48000, 16, platform::SampleFormat::S16});
+  EXPECT_EQ(InitSoundSystem(), 0);
+  EXPECT_FALSE(device_.AudioOpen());
+}
+
 }  // namespace
 }  // namespace rt::test
