@@ -12,7 +12,6 @@ namespace pellaris {
 namespace {
 
 constexpr int kCraftSprite = 0;
-constexpr int kFirstRockSprite = 2;
 constexpr int kFirstExplosionSprite = 12;
 constexpr int kPopupSprite = 16;
 constexpr int kClockSprite = 17;
@@ -79,7 +78,7 @@ void RockDestroyed(Entity& rock) {
 }
 
 void StepRock(Entity& rock) {
-  const int sprite = Round(rock.frame + 2.0f);
+  const int sprite = Round(rock.frame + 2.0f);  // the rock pictures are sprites 2 to 10
   if (TouchesCraft(sprite, rock)) {
     RockHitsCraft(rock);
     return;

@@ -1,6 +1,7 @@
 #include "game/startup.h"
 
 #include "assets/catalogue.h"
+#include "assets/catalogue.h"
 #include "game/state.h"
 #include "runtime/display/message_box.h"
 #include "runtime/display/runtime.h"
@@ -52,8 +53,11 @@ bool OpenFullScreenDisplay() {
   return true;
 }
 
-// Only a No opens the window; any other answer means full screen.
+// The windows carry the craft as their icon. Only a No opens the window; any other answer means full
+// screen.
 bool OpenDisplay() {
+  const assets::IconImage icon = assets::WindowIcon();
+  rt::SetProgramIcon(icon.pixels, icon.width, icon.height);
   const int answer = rt::ShowMessage("Fullscreen / Windowed", "Do you want to switch to full screen mode?",
                                      rt::kMessageYesNo);
   return answer == rt::kAnswerNo ? OpenWindowedDisplay() : OpenFullScreenDisplay();
