@@ -30,6 +30,7 @@ struct SoundLibrary {
 };
 
 std::unique_ptr<SoundLibrary> library;
+SoundStartObserver startObserver = nullptr;
 
 bool ConvertedSizeFits(const WavSamples& wav, const platform::AudioFormat& to) {
   const auto bytesPerFrame = static_cast<std::uint64_t>(wav.format.channels * wav.format.bitsPerSample / 8);
@@ -86,10 +87,6 @@ ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::si
   sound->voice = library->mixer->AddVoice(sound->samples.data(), sound->samples.size());
   return number == kAutomaticObject ? assigned : 1;
 }
-
-namespace {
-SoundStartObserver startObserver = nullptr;
-}  // namespace
 
 void SetSoundStartObserver(SoundStartObserver observer) {
   startObserver = observer;

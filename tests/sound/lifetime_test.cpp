@@ -83,6 +83,22 @@ TEST_F(LifetimeTest, RuntimeEndRunsTheSoundEnd) {
   EXPECT_EQ(PlaySoundEffect(0), 0);
 }
 
+std::vector<ObjectNumber> started;
+
+TEST_F(LifetimeTest, ObserverHearsOfEveryStartedSoundAndNothingElse) {
+  Load(0);
+  Load(3);
+  started.clear();
+  SetSoundStartObserver([](ObjectNumber number) { started.push_back(number); });
+  PlaySoundEffect(3);
+  PlaySoundEffect(1);
+  PlaySoundEffect(0);
+  PlaySoundEffect(3);
+  SetSoundStartObserver(nullptr);
+  PlaySoundEffect(0);
+  EXPECT_EQ(started, (std::vector<ObjectNumber>{3, 0, 3}));
+}
+
 // Without a device nothing starts, and the library still ends cleanly.
 class NoDeviceTest : public ::testing::Test {
  protected:
