@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "runtime/sprites/blit.h"
@@ -47,9 +48,31 @@ void ExpectKeyedCopyAt(Sprite& sprite, int targetWidth, int targetHeight, int x,
       << ", " << y << ")";
 }
 
+// Sparse and solid sprites are copied by their opaque runs; dithered ones, whose runs are one pixel
+// long, by a scan of every pixel (at 16 and 32 bits).
+enum class Pattern { kSparse, kSolid, kRandom, kDithered };
+
+void FillPattern(Surface& surface, Pattern pattern, std::mt19937& random) {
+  switch (pattern) {
+    case Pattern::kSparse:
+      return FillRandom(surface, 0.02, random);
+    case Pattern::kSolid:
+      return FillRandom(surface, 1.0, random);
+    case Pattern::kRandom:
+      return FillRandom(surface, 0.7, random);
+    case Pattern::kDithered:
+      FillRandom(surface, 1.0, random);
+      for (int y = 0; y < surface.Height(); ++y) {
+        for (int x = (y + 1) % 2; x < surface.Width(); x += 2) SetPixel(surface, x, y, 0);
+      }
+      surface.Touch();
+      return;
+  }
+}
+
 struct KeyedCase {
   int depth;
-  double density;  // low densities take the opaque-run path, high ones the scan
+  Pattern pattern;
 };
 
 class KeyedBlit : public ::testing::TestWithParam<KeyedCase> {};
@@ -57,11 +80,17 @@ class KeyedBlit : public ::testing::TestWithParam<KeyedCase> {};
 TEST_P(KeyedBlit, MatchesPerPixelRuleAtEveryEdgeAndOutside) {
   std::mt19937 random(7);
   Sprite sprite = MakeSprite(18, 20, GetParam().depth);
-  FillRandom(sprite.surface, GetParam().density, random);
+  FillPattern(sprite.surface, GetParam().pattern, random);
   const int positions[] = {INT_MIN, -1000, -18, -17, -5, 0, 3, 40, 51, 52, 53, 69, 70, 1000, INT_MAX};
   for (int x : positions) {
     for (int y : {INT_MIN, -20, -19, -1, 0, 30, 31, 49, 50, INT_MAX})
       ExpectKeyedCopyAt(sprite, 70, 50, x, y, random);
+  }
+  const int depth = GetParam().depth;
+  const Pattern pattern = GetParam().pattern;
+  if (pattern != Pattern::kRandom) {
+    const bool scanned = pattern == Pattern::kDithered && (depth == 16 || depth == 32);
+    EXPECT_EQ(PixelCacheOf(sprite).runs.preferRuns, !scanned);
   }
 }
 
@@ -69,21 +98,25 @@ TEST_P(KeyedBlit, HandlesEveryRowWidthAroundTheVectorSize) {
   std::mt19937 random(11);
   for (int width = 1; width <= 35; ++width) {
     Sprite sprite = MakeSprite(width, 3, GetParam().depth);
-    FillRandom(sprite.surface, GetParam().density, random);
+    FillPattern(sprite.surface, GetParam().pattern, random);
     ExpectKeyedCopyAt(sprite, 40, 5, 1, 1, random);
     ExpectKeyedCopyAt(sprite, 40, 5, 40 - width, 1, random);
     ExpectKeyedCopyAt(sprite, 40, 5, -1, 1, random);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(DepthsAndDensities, KeyedBlit,
-                         ::testing::Values(KeyedCase{32, 0.02}, KeyedCase{32, 0.7}, KeyedCase{32, 1.0},
-                                           KeyedCase{16, 0.02}, KeyedCase{16, 0.7}, KeyedCase{24, 0.5},
-                                           KeyedCase{8, 0.5}),
-                         [](const auto& info) {
-                           return "Depth" + std::to_string(info.param.depth) + "Density" +
-                                  std::to_string(static_cast<int>(info.param.density * 100));
-                         });
+std::string CaseName(const ::testing::TestParamInfo<KeyedCase>& info) {
+  static const char* const kNames[] = {"Sparse", "Solid", "Random", "Dithered"};
+  return "Depth" + std::to_string(info.param.depth) + kNames[static_cast<int>(info.param.pattern)];
+}
+
+INSTANTIATE_TEST_SUITE_P(DepthsAndPatterns, KeyedBlit,
+                         ::testing::Values(KeyedCase{32, Pattern::kSparse}, KeyedCase{32, Pattern::kSolid},
+                                           KeyedCase{32, Pattern::kRandom}, KeyedCase{32, Pattern::kDithered},
+                                           KeyedCase{16, Pattern::kSparse}, KeyedCase{16, Pattern::kDithered},
+                                           KeyedCase{24, Pattern::kRandom}, KeyedCase{24, Pattern::kDithered},
+                                           KeyedCase{8, Pattern::kRandom}),
+                         CaseName);
 
 // A 20 x 20 sprite whose pixel (c, r) encodes its own position, so each landed pixel names its source.
 Sprite NumberedSprite() {
