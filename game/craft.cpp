@@ -4,6 +4,7 @@
 
 #include "game/controls.h"
 #include "game/entities.h"
+#include "game/media.h"
 #include "game/numbers.h"
 #include "game/state.h"
 #include "runtime/input/keyboard.h"
@@ -14,10 +15,6 @@
 namespace pellaris {
 
 namespace {
-
-constexpr int kShotSound = 0;
-constexpr int kImpactSound = 2;
-constexpr int kCraftSprite = 0;
 
 constexpr float kGroundLine = 350.0f;
 constexpr float kFarthestTarget = 1280.0f;

@@ -1,5 +1,6 @@
 #include "game/entities.h"
 
+#include "game/media.h"
 #include "game/numbers.h"
 #include "game/state.h"
 #include "runtime/core/random.h"
@@ -11,23 +12,14 @@ namespace pellaris {
 
 namespace {
 
-constexpr int kCraftSprite = 0;
-constexpr int kFirstExplosionSprite = 12;
-constexpr int kPopupSprite = 16;
-constexpr int kClockSprite = 17;
-constexpr int kBombSprite = 18;
-constexpr int kSlowSprite = 19;
-constexpr int kFirstSparkSprite = 100;
-
-constexpr int kHitSound = 1;
-constexpr int kDestroySound = 2;
-
 bool TouchesCraft(int sprite, const Entity& entity) {
   return rt::SpritesCollide(kCraftSprite, Round(craftX), Round(craftY), sprite, Round(entity.x),
                             Round(entity.y)) != 0;
 }
 
-void Draw(int sprite, const Entity& entity) { rt::DrawSprite(sprite, Round(entity.x), Round(entity.y)); }
+void Draw(int sprite, const Entity& entity) {
+  rt::DrawSprite(sprite, Round(entity.x), Round(entity.y));
+}
 
 void Drift(Entity& entity) {
   entity.x = entity.x - entity.dx;
@@ -73,7 +65,7 @@ void RockDestroyed(Entity& rock) {
   popup.x = static_cast<float>(bx);
   popup.y = static_cast<float>(by);
   InsertEntity(KindRock);
-  rt::PlaySoundEffect(kDestroySound);
+  rt::PlaySoundEffect(kImpactSound);
   score = score + 50;
 }
 
@@ -102,7 +94,8 @@ void StepExplosion(Entity& explosion) {
 }
 
 void StepPopup(Entity& popup) {
-  rt::DrawSpriteTranslucent(kPopupSprite, Round(popup.x), Round(popup.y), Round(255.0f - popup.frame * 40.0f));
+  rt::DrawSpriteTranslucent(kPopupSprite, Round(popup.x), Round(popup.y),
+                            Round(255.0f - popup.frame * 40.0f));
   popup.x = popup.x + (-1.0f);
   popup.y = popup.y + (-0.7f);
   popup.frame = popup.frame + 0.2f;

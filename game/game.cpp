@@ -2,6 +2,7 @@
 
 #include "assets/catalogue.h"
 #include "game/entities.h"
+#include "game/media.h"
 #include "game/round.h"
 #include "game/state.h"
 #include "game/title.h"
@@ -13,8 +14,6 @@
 namespace pellaris {
 
 namespace {
-
-constexpr int kCraftSprite = 0;
 
 void LoadPicture(const assets::AssetImage& image) {
   rt::LoadSpriteFromMemory(image.number, image.data, image.length);
@@ -32,7 +31,7 @@ void LoadAssets() {
   craftHeight = static_cast<std::int16_t>(rt::SpriteHeight(kCraftSprite));
   craftY = (400.0f - static_cast<float>(craftHeight)) / 2.0f;
   craftX = 40.0f;
-  rt::CreateSprite(1, 640, 400);
+  rt::CreateSprite(kStarfieldSprite, 640, 400);
   for (const assets::AssetImage& picture : assets::PicturesAfterStarfield()) LoadPicture(picture);
 }
 

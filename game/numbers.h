@@ -7,8 +7,12 @@
 
 namespace pellaris {
 
-inline int Round(float value) { return static_cast<int>(std::lrintf(value)); }
-inline int TruncateToInt(float value) { return static_cast<int>(value); }
+inline int Round(float value) {
+  return static_cast<int>(std::lrintf(value));
+}
+inline int TruncateToInt(float value) {
+  return static_cast<int>(value);
+}
 
 // Plain addition without masking: a component above 255 carries into the next byte, and the game
 // passes such values on unchanged.

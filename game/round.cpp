@@ -5,6 +5,7 @@
 #include "game/controls.h"
 #include "game/craft.h"
 #include "game/entities.h"
+#include "game/media.h"
 #include "game/numbers.h"
 #include "game/state.h"
 #include "runtime/core/date.h"
@@ -27,9 +28,13 @@ constexpr int kGroundTop = 350;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kHudGrey = 0xC8C8C8;
 
-int RemainingSeconds() { return roundEndTime - rt::CurrentDate(); }
+int RemainingSeconds() {
+  return roundEndTime - rt::CurrentDate();
+}
 
-void DrawCentred(int y) { rt::DrawTextAt((640 - rt::TextWidth(TextData())) / 2, y, TextData(), kWhite, 0); }
+void DrawCentred(int y) {
+  rt::DrawTextAt((640 - rt::TextWidth(TextData())) / 2, y, TextData(), kWhite, 0);
+}
 
 void DrawHudBox() {
   rt::DrawBox(0, kGroundTop, 640, 50, MakeColor(flashLevel + 20, flashLevel + 20, flashLevel + 70));
@@ -99,9 +104,9 @@ void SetUpRound() {
 namespace {
 
 void DrawBackdropAndCraft() {
-  rt::DrawSprite(1, Round(backdropX), 0);
-  rt::DrawSprite(201, Round(backdropX + 640.0f), 0);
-  rt::DrawSprite(0, Round(craftX), Round(craftY));
+  rt::DrawSprite(kStarfieldSprite, Round(backdropX), 0);
+  rt::DrawSprite(kStarfieldCopySprite, Round(backdropX + 640.0f), 0);
+  rt::DrawSprite(kCraftSprite, Round(craftX), Round(craftY));
 }
 
 void ScrollBackdrop() {

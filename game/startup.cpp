@@ -1,7 +1,6 @@
 #include "game/startup.h"
 
 #include "assets/catalogue.h"
-#include "assets/catalogue.h"
 #include "game/state.h"
 #include "runtime/display/message_box.h"
 #include "runtime/display/runtime.h"

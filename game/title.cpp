@@ -1,6 +1,7 @@
 #include "game/title.h"
 
 #include "game/controls.h"
+#include "game/media.h"
 #include "game/numbers.h"
 #include "game/state.h"
 #include "runtime/core/random.h"
@@ -16,9 +17,6 @@ namespace pellaris {
 
 namespace {
 
-constexpr int kStarfieldSprite = 1;
-constexpr int kStarfieldCopySprite = 201;
-constexpr int kLogoSprite = 99;
 constexpr int kLastBrightRow = 350;  // stars behind the HUD box are dimmer
 
 struct TitleLine {

@@ -7,12 +7,18 @@ namespace {
 std::atomic<long> allocations{0};
 }
 
-long AllocationCount() { return allocations.load(std::memory_order_relaxed); }
+long AllocationCount() {
+  return allocations.load(std::memory_order_relaxed);
+}
 
 void* operator new(std::size_t size) {
   allocations.fetch_add(1, std::memory_order_relaxed);
   if (void* memory = std::malloc(size ? size : 1)) return memory;
   throw std::bad_alloc();
 }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+  std::free(memory);
+}

@@ -3,7 +3,6 @@
 // craft bobbing on the ground line making sparks. Also counts heap allocations per frame.
 #include <benchmark/benchmark.h>
 
-
 #include "game/controls.h"
 #include "game/entities.h"
 #include "game/game.h"
@@ -68,7 +67,8 @@ void BusyRoundFrame(benchmark::State& state) {
   }
   state.counters["allocations/frame"] =
       benchmark::Counter(static_cast<double>(allocated), benchmark::Counter::kAvgIterations);
-  state.counters["entities"] = benchmark::Counter(static_cast<double>(entityCount), benchmark::Counter::kAvgIterations);
+  state.counters["entities"] =
+      benchmark::Counter(static_cast<double>(entityCount), benchmark::Counter::kAvgIterations);
   ListFree(entities);
   rt::EndRuntime();
 }

@@ -1,7 +1,7 @@
 // The craft's step: gravity and thrust, the top stop, the ground push and its score, sparks on
 // crossing the ground line, firing rates, and which rock a shot hits.
-#include "game/controls.h"
 #include "game/craft.h"
+#include "game/controls.h"
 #include "tests/game/game_world.h"
 
 namespace pellaris {
@@ -93,9 +93,9 @@ TEST_F(Firing, RateLimitedInputsFireOnceEveryTwelveFrames) {
 TEST_F(Firing, ShotHitsTheNearestRockInTheCraftsRowAndLeavesAnImpactAfterIt) {
   Add(KindRock, 400.0f, craftY + 1.0f).hitPoints = 2;
   Add(KindRock, 300.0f, craftY + 20.0f).hitPoints = 2;  // nearest
-  Add(KindRock, 200.0f, craftY).hitPoints = 2;           // top edge level with the craft's: no target
-  Add(KindRock, 250.0f, craftY + 21.0f).hitPoints = 2;   // at the craft's bottom edge: no target
-  Add(KindExplosion, 100.0f, craftY + 5.0f);             // only rocks stop a shot
+  Add(KindRock, 200.0f, craftY).hitPoints = 2;          // top edge level with the craft's: no target
+  Add(KindRock, 250.0f, craftY + 21.0f).hitPoints = 2;  // at the craft's bottom edge: no target
+  Add(KindExplosion, 100.0f, craftY + 5.0f);            // only rocks stop a shot
   FireShot();
   EXPECT_EQ(ListCurrentIndex(entities), 2) << "the cursor stays on the impact";
   const std::vector<Entity> all = All();

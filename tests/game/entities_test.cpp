@@ -56,9 +56,10 @@ TEST_F(EntityAnimation, PopupFadesOverThirtyOneFrames) {
 
 TEST_F(EntityAnimation, SparkShowsFourPicturesForFiveFramesEach) {
   Add(KindSpark, 40.0f, 380.0f);
-  const std::vector<int> shown = RunUntilGone(*this, [](const Entity& e) { return TruncateToInt(e.frame) + 100; });
-  EXPECT_EQ(shown, (std::vector<int>{100, 100, 100, 100, 100, 101, 101, 101, 101, 101, 102, 102, 102, 102, 102,
-                                     103, 103, 103, 103, 103}));
+  const std::vector<int> shown =
+      RunUntilGone(*this, [](const Entity& e) { return TruncateToInt(e.frame) + 100; });
+  EXPECT_EQ(shown, (std::vector<int>{100, 100, 100, 100, 100, 101, 101, 101, 101, 101,
+                                     102, 102, 102, 102, 102, 103, 103, 103, 103, 103}));
 }
 
 using RockEvents = GameWorld;
@@ -80,7 +81,8 @@ TEST_F(RockEvents, RockTouchingTheCraftExplodesUndrawnAndBringsAReplacement) {
   EXPECT_EQ(score, 400);
   EXPECT_EQ(flashLevel, 180);
   EXPECT_EQ(played_, std::vector<int>{1});
-  EXPECT_EQ(std::memcmp(before.Pixels(), back.Pixels(), static_cast<std::size_t>(back.Pitch()) * back.Height()), 0)
+  EXPECT_EQ(
+      std::memcmp(before.Pixels(), back.Pixels(), static_cast<std::size_t>(back.Pitch()) * back.Height()), 0)
       << "the rock that hit must not be drawn in that frame";
 }
 

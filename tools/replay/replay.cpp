@@ -105,8 +105,9 @@ bool WritePng(const std::string& path, const rt::Surface& surface) {
   volatile bool ok = false;  // set after the last libpng call that may jump back
   if (setjmp(png_jmpbuf(png)) == 0) {
     png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(surface.Width()), static_cast<png_uint_32>(surface.Height()),
-                 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(surface.Width()),
+                 static_cast<png_uint_32>(surface.Height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < surface.Height(); ++y) {
       const std::uint32_t* pixels = surface.RowAs<std::uint32_t>(y);
@@ -146,11 +147,13 @@ std::string DumpName(const std::string& dir, std::int64_t frame) {
 }  // namespace
 
 std::string FormatLogLine(const FrameRecord& r) {
-  static constexpr const char* kKindNames[7] = {"rock", "explosion", "clock", "popup", "bomb", "slow", "spark"};
+  static constexpr const char* kKindNames[7] = {"rock", "explosion", "clock", "popup",
+                                                "bomb", "slow",      "spark"};
   JsonObject entities;
   for (int kind = 0; kind < 7; ++kind) entities.Field(kKindNames[kind], std::to_string(r.entities[kind]));
   std::string sounds = "[";
-  for (std::size_t i = 0; i < r.sounds.size(); ++i) sounds.append(i ? "," : "").append(std::to_string(r.sounds[i]));
+  for (std::size_t i = 0; i < r.sounds.size(); ++i)
+    sounds.append(i ? "," : "").append(std::to_string(r.sounds[i]));
   sounds += ']';
   return JsonObject()
       .Field("frame", std::to_string(r.frame))
@@ -180,7 +183,8 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
   static std::vector<int>* soundsOfPass = nullptr;
   std::vector<int> sounds;
   soundsOfPass = &sounds;
-  rt::SetSoundStartObserver([](rt::ObjectNumber number) { soundsOfPass->push_back(static_cast<int>(number)); });
+  rt::SetSoundStartObserver(
+      [](rt::ObjectNumber number) { soundsOfPass->push_back(static_cast<int>(number)); });
 
   bool dumpsWritten = true;
   auto report = [&](std::int64_t frame) {

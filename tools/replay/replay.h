@@ -15,9 +15,9 @@ namespace pellaris::replay {
 
 struct ReplayOptions {
   std::uint32_t seed = 1;
-  bool answerYes = false;  // the display question: full screen when true
+  bool answerYes = false;   // the display question: full screen when true
   std::int64_t frames = 0;  // the run ends at flip frames + 1; 0 runs until the game ends
-  int fps = 60;            // virtual clock step per FlipBuffers
+  int fps = 60;             // virtual clock step per FlipBuffers
   std::vector<ScriptEvent> events;
   std::string dumpDir;
   std::set<std::int64_t> dumpAt;

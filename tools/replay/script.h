@@ -14,7 +14,7 @@ struct ScriptEvent {
   enum class Type { KeyDown, KeyUp, ButtonDown, ButtonUp, Move, FocusLost, FocusGained, Close, Clock };
   std::int64_t frame = 0;
   Type type = Type::Close;
-  int a = 0, b = 0;     // key code, button, or motion dx and dy
+  int a = 0, b = 0;          // key code, button, or motion dx and dy
   std::int64_t seconds = 0;  // clock
 };
 
