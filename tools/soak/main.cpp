@@ -23,7 +23,7 @@ bool ReadNumber(std::string_view text, Number& out) {
 bool ReadOptions(int argc, char** argv, pellaris::replay::ReplayOptions& options) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string_view name = argv[i], value = argv[i + 1];
-    const bool ok = name == "--frames"  ? ReadNumber(value, options.frames) && options.frames > 0
+    const bool ok = name == "--frames" ? ReadNumber(value, options.frames) && options.frames > 0
                     : name == "--seed" ? ReadNumber(value, options.seed)
                                        : false;
     if (!ok) return false;

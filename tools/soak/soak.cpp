@@ -77,7 +77,8 @@ std::string Violation(const replay::FrameRecord& record, const Limits& limits) {
   for (int count : record.entities) total += count;
   if (total > limits.maximumEntities) return "entities " + std::to_string(total);
   const int rocks = record.entities[0];
-  if (record.screen == "playing" && rocks < limits.minimumRocksInPlay) return "rocks " + std::to_string(rocks);
+  if (record.screen == "playing" && rocks < limits.minimumRocksInPlay)
+    return "rocks " + std::to_string(rocks);
   return "";
 }
 
