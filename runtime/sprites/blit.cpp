@@ -351,6 +351,7 @@ BlendTable::Scale FindScale(const BlendTable& table, int k) {
       const std::int64_t entry = table.Entry(v, k);
       low = std::max(low, (entry * unit + v - 1) / v);
       high = std::min(high, ((entry + 1) * unit - 1) / v);
+      if (low > high) break;
     }
     if (low <= high) return {static_cast<std::uint16_t>(low), shift};
   }
