@@ -189,6 +189,8 @@ int RawMessageNumber(const platform::Event& event) {
       return kRawDeviceChange;
     case EventType::DisplayChanged:
       return kRawDisplayChange;
+    case EventType::QuitRequest:  // ends the program in a window and in full screen alike
+      return kEventCloseRequest;
   }
   return 0;
 }

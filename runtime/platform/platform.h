@@ -42,6 +42,7 @@ enum class EventType {
   MouseWheel,  // steps in wheel, positive away from the user
   AudioDeviceLost,
   DisplayChanged,  // a monitor or resolution change; full-screen presentation re-reads the desktop
+  QuitRequest,     // the system asks the program to end (SIGINT, SIGTERM, logout); no window
 };
 
 struct Event {

@@ -215,6 +215,8 @@ void HeadlessPlatform::Apply(const Action& action) {
       return Send(EventType::AudioDeviceLost, 0);
     case Action::Kind::DisplayChanged:
       return Send(EventType::DisplayChanged, 0);
+    case Action::Kind::QuitRequest:
+      return Send(EventType::QuitRequest, 0);
   }
 }
 

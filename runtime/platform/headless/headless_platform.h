@@ -31,6 +31,7 @@ struct Action {
     MoveWindow,    // the focused window's outer corner moves to (x, y)
     AudioDeviceLost,
     DisplayChanged,
+    QuitRequest,  // the system asks the program to end (a termination signal)
   };
   Kind kind = Kind::KeyDown;
   int code = 0;      // scan code or button
@@ -50,6 +51,7 @@ struct Action {
   static Action MoveWindowTo(int x, int y) { return {Kind::MoveWindow, 0, x, y}; }
   static Action LoseAudioDevice() { return {Kind::AudioDeviceLost}; }
   static Action ChangeDisplay() { return {Kind::DisplayChanged}; }
+  static Action Quit() { return {Kind::QuitRequest}; }
 };
 
 struct HeadlessWindow {

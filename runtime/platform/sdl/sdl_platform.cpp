@@ -118,7 +118,9 @@ bool MeantForMessageBox(const SDL_Event& event) {
 class SdlPlatform : public Platform {
  public:
   SdlPlatform() {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C ends the program as usual
+    // SDL turns SIGINT and SIGTERM into SDL_QUIT, which the game takes as a request to end, so the
+    // end routine runs. Closing a window must not post it too: in full screen the close box is ignored.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   }
   ~SdlPlatform() override {
@@ -463,6 +465,9 @@ bool SdlPlatform::Translate(const SDL_Event& sdl, Event& event) {
       return sdl.adevice.iscapture == 0 && audioDevice_ != 0 && sdl.adevice.which == audioDevice_;
     case SDL_DISPLAYEVENT:
       event.type = EventType::DisplayChanged;
+      return true;
+    case SDL_QUIT:
+      event.type = EventType::QuitRequest;
       return true;
     case SDL_RENDER_DEVICE_RESET:
       for (auto& [id, window] : windows_) window->ForgetTexture();
