@@ -1,6 +1,7 @@
 // pellaris-soak [--frames N] [--seed N]: plays N frames (1,000,000 by default) of random input on the
 // headless backend, checking every frame, and names the first frame that broke a rule. Exit code 0
 // when none did.
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <iostream>
@@ -12,6 +13,11 @@
 namespace {
 
 constexpr std::int64_t kMemoryReportFrame = 10'000;
+constexpr std::int64_t kProgressFrames = 100'000;
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
 
 template <typename Number>
 bool ReadNumber(std::string_view text, Number& out) {
@@ -50,17 +56,27 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   std::string violation;
   std::int64_t framesSeen = 0, framesPlaying = 0;
+  int peakEntities = 0;
   pellaris::replay::RunReplay(options, nullptr, [&](const pellaris::replay::FrameRecord& record) {
     ++framesSeen;
     framesPlaying += record.screen == "playing";
+    int entities = 0;
+    for (int count : record.entities) entities += count;
+    peakEntities = std::max(peakEntities, entities);
     if (record.frame == kMemoryReportFrame) ReportMemory(record.frame);
+    if (record.frame % kProgressFrames == 0) {
+      std::cout << "frame " << record.frame << ": " << Seconds(start) << " s, at most " << peakEntities
+                << " entities so far\n"
+                << std::flush;
+    }
     if (!violation.empty()) return;
     violation = pellaris::soak::Violation(record, {});
     if (!violation.empty()) {
       violation = "frame " + std::to_string(record.frame) + " (" + record.screen + "): " + violation;
+      std::cout << "violation at " << violation << "\n" << std::flush;
     }
   });
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds = Seconds(start);
 
   ReportMemory(framesSeen);
   std::cout << framesSeen << " frames (" << framesPlaying << " in play) in " << seconds << " s, seed "
