@@ -116,13 +116,27 @@ void EndScreenDrawing() {
   display.drawingPending = false;
 }
 
+// The rows lie back to back and their pitch is a multiple of 64 bytes (the padding at their ends is
+// never shown), so the whole buffer is filled as one run of 64-byte blocks: with memset when every
+// byte of the pattern is the same (black, the usual clear), else with four 16-byte stores a block.
 template <typename Pixel>
 void FillRows(Surface& surface, Pixel value) {
-  // One row is filled pixel by pixel; the others are copies of it, which the C library does in wide
-  // stores.
-  std::fill_n(surface.RowAs<Pixel>(0), surface.Width(), value);
-  const std::size_t rowBytes = static_cast<std::size_t>(surface.Width()) * sizeof(Pixel);
-  for (int y = 1; y < surface.Height(); ++y) std::memcpy(surface.Row(y), surface.Row(0), rowBytes);
+  const std::size_t bytes = static_cast<std::size_t>(surface.Pitch()) * static_cast<std::size_t>(surface.Height());
+  std::uint64_t pattern = 0;
+  for (std::size_t i = 0; i < sizeof pattern / sizeof(Pixel); ++i) pattern = pattern << (8 * sizeof(Pixel)) | value;
+  if (pattern == (pattern & 0xFF) * 0x0101010101010101ull) {
+    std::memset(surface.Pixels(), static_cast<int>(pattern & 0xFF), bytes);
+    return;
+  }
+  using Block = std::uint64_t __attribute__((vector_size(16)));
+  const Block wide = {pattern, pattern};
+  Block* out = reinterpret_cast<Block*>(surface.Pixels());
+  for (Block* const end = out + bytes / sizeof(Block); out < end; out += 4) {
+    out[0] = wide;
+    out[1] = wide;
+    out[2] = wide;
+    out[3] = wide;
+  }
 }
 
 std::uint32_t Expand565(std::uint16_t pixel) {

@@ -5,6 +5,7 @@
 #include "runtime/display/runtime.h"
 #include "runtime/display/screen.h"
 #include "runtime/input/keyboard.h"
+#include "runtime/sprites/blit.h"
 
 namespace rt {
 
@@ -65,6 +66,7 @@ int InitSpriteSystem() {
   // Registered first so that a partial start is still undone at the end.
   rt::RegisterEndRoutine(EndOrder::SpriteSystem, EndSpriteSystem);
   SetCloseScreenHook(FreeEverySprite);
+  ComputeBlendTable();  // now, rather than in the middle of the first translucent blit
   displayStarted = true;
   if (!InitDisplay()) return 0;
   if (!InitKeyboardInput()) return 0;
