@@ -1,11 +1,13 @@
-// Converting sounds to the device's format once, at load time. Done here rather than by SDL's audio
-// streams: those pass every sample through float and back even when only the layout changes (32767
-// comes out as 32766) and lose the last stretch of a resampled sound. Here a sample whose rate does not
-// change comes through exactly, and a rate change interpolates linearly between neighbouring frames.
+// Converting sounds to the device's format once, at load time, with SDL's own converter: it does the
+// sample type, the channel layout and the resampling, so the mixer only ever adds samples.
+// SDL_AudioCVT rather than an audio stream: it converts the whole sound in one pass, while a stream
+// (SDL 2.26) keeps back the last stretch of a resampled sound that was put in at once, flush or not.
+#include <SDL.h>
+
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "runtime/platform/platform.h"
 
@@ -13,102 +15,69 @@ namespace rt::platform {
 
 namespace {
 
-constexpr int kMaxRate = 1'000'000;
-constexpr std::uint64_t kMaxOutputBytes = std::uint64_t{1} << 31;
+constexpr int kMinRate = 1000;
+constexpr int kMaxRate = 384'000;
 constexpr int kMaxChannels = 2;
+// SDL works in place in a buffer of len_mult times the input, and counts its bytes in int.
+constexpr std::uint64_t kMaxWorkBytes = std::uint64_t{1} << 30;
+
+bool RateTaken(int rate) {
+  return rate >= kMinRate && rate <= kMaxRate;
+}
+bool ChannelsTaken(int channels) {
+  return channels >= 1 && channels <= kMaxChannels;
+}
 
 bool Takes(const PcmFormat& from, const AudioFormat& to) {
-  return from.rate > 0 && from.rate <= kMaxRate && from.channels >= 1 && from.channels <= kMaxChannels &&
-         (from.bitsPerSample == 8 || from.bitsPerSample == 16) && to.rate > 0 && to.rate <= kMaxRate &&
-         to.channels >= 1 && to.channels <= kMaxChannels;
+  return RateTaken(from.rate) && ChannelsTaken(from.channels) &&
+         (from.bitsPerSample == 8 || from.bitsPerSample == 16) && RateTaken(to.rate) &&
+         ChannelsTaken(to.channels) && (to.sample == SampleFormat::S16 || to.sample == SampleFormat::F32);
 }
 
-// Samples are worked on as floats on the 16-bit scale, which holds every input value exactly.
-float ReadSample(const std::uint8_t* frame, int channel, int bitsPerSample) {
-  if (bitsPerSample == 8) return static_cast<float>((frame[channel] - 128) * 256);
-  const std::uint8_t* bytes = frame + 2 * channel;
-  return static_cast<float>(static_cast<std::int16_t>(bytes[0] | bytes[1] << 8));
+bool BuildConverter(const PcmFormat& from, const AudioFormat& to, SDL_AudioCVT& cvt) {
+  const SDL_AudioFormat fromSample = from.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16SYS;
+  const SDL_AudioFormat toSample = to.sample == SampleFormat::S16 ? AUDIO_S16SYS : AUDIO_F32SYS;
+  return SDL_BuildAudioCVT(&cvt, fromSample, static_cast<Uint8>(from.channels), from.rate, toSample,
+                           static_cast<Uint8>(to.channels), to.rate) >= 0;
 }
 
-struct Frame {
-  float sample[kMaxChannels] = {};
-};
-
-class Source {
- public:
-  Source(const std::uint8_t* data, std::size_t bytes, const PcmFormat& format, int outChannels)
-      : data_(data),
-        format_(format),
-        frameBytes_(static_cast<std::size_t>(format.channels) * (format.bitsPerSample / 8)),
-        frames_(bytes / frameBytes_),
-        outChannels_(outChannels) {}
-
-  std::uint64_t Frames() const { return frames_; }
-
-  // Frame `index` in the target's channels; past the end, the last frame.
-  Frame At(std::uint64_t index) const {
-    const std::uint8_t* frame = data_ + std::min(index, frames_ - 1) * frameBytes_;
-    const float left = ReadSample(frame, 0, format_.bitsPerSample);
-    const float right = format_.channels == 2 ? ReadSample(frame, 1, format_.bitsPerSample) : left;
-    Frame out;
-    if (outChannels_ == 1) {
-      out.sample[0] = format_.channels == 2 ? (left + right) * 0.5f : left;
-    } else {
-      out.sample[0] = left;
-      out.sample[1] = right;
-    }
-    return out;
+// SDL's resampler overshoots near full scale; 16-bit results it saturates itself, float ones are
+// brought back to the device's range here.
+void ClampFloats(std::vector<std::uint8_t>& bytes) {
+  for (std::size_t i = 0; i + sizeof(float) <= bytes.size(); i += sizeof(float)) {
+    float sample;
+    std::memcpy(&sample, &bytes[i], sizeof sample);
+    sample = std::clamp(sample, -1.0f, 1.0f);
+    std::memcpy(&bytes[i], &sample, sizeof sample);
   }
-
- private:
-  const std::uint8_t* data_;
-  PcmFormat format_;
-  std::size_t frameBytes_;
-  std::uint64_t frames_;
-  int outChannels_;
-};
-
-std::uint8_t* WriteSample(float value, SampleFormat sample, std::uint8_t* out) {
-  if (sample == SampleFormat::S16) {
-    const auto clamped = static_cast<std::int16_t>(std::clamp(std::lrintf(value), -32768L, 32767L));
-    std::memcpy(out, &clamped, sizeof(clamped));
-    return out + sizeof(clamped);
-  }
-  const float scaled = value / 32768.0f;
-  std::memcpy(out, &scaled, sizeof(scaled));
-  return out + sizeof(scaled);
-}
-
-// Output frame i lies at i * from / to source frames.
-std::uint8_t* WriteFrame(const Source& source, std::uint64_t i, const PcmFormat& from, const AudioFormat& to,
-                         std::uint8_t* out) {
-  const std::uint64_t position = i * static_cast<std::uint64_t>(from.rate);
-  const std::uint64_t index = position / static_cast<std::uint64_t>(to.rate);
-  const float fraction =
-      static_cast<float>(position % static_cast<std::uint64_t>(to.rate)) / static_cast<float>(to.rate);
-  const Frame a = source.At(index);
-  const Frame b = fraction == 0.0f ? a : source.At(index + 1);
-  for (int channel = 0; channel < to.channels; ++channel) {
-    out = WriteSample(a.sample[channel] + (b.sample[channel] - a.sample[channel]) * fraction, to.sample, out);
-  }
-  return out;
 }
 
 }  // namespace
 
-// A trailing partial frame is dropped rather than read as half a sample.
+// A trailing partial frame is dropped rather than read as half a sample. On failure `out` is left as
+// it was.
 bool ConvertPcm(const std::uint8_t* data, std::size_t bytes, const PcmFormat& from, const AudioFormat& to,
                 std::vector<std::uint8_t>& out) {
   if (!Takes(from, to) || (!data && bytes != 0)) return false;
-  const Source source(data, bytes, from, to.channels);
-  if (source.Frames() > kMaxOutputBytes) return false;
-  const std::uint64_t frames =
-      source.Frames() * static_cast<std::uint64_t>(to.rate) / static_cast<std::uint64_t>(from.rate);
-  const std::uint64_t outBytes = frames * static_cast<std::uint64_t>(to.BytesPerFrame());
-  if (outBytes > kMaxOutputBytes) return false;
-  out.resize(static_cast<std::size_t>(outBytes));
-  std::uint8_t* cursor = out.data();
-  for (std::uint64_t i = 0; i < frames; ++i) cursor = WriteFrame(source, i, from, to, cursor);
+  SDL_AudioCVT cvt;
+  if (!BuildConverter(from, to, cvt)) return false;
+  const auto frameBytes = static_cast<std::size_t>(from.channels * from.bitsPerSample / 8);
+  const std::size_t wholeBytes = bytes - bytes % frameBytes;
+  const std::uint64_t workBytes =
+      static_cast<std::uint64_t>(wholeBytes) * static_cast<unsigned>(cvt.len_mult);
+  if (workBytes > kMaxWorkBytes) return false;
+  if (wholeBytes == 0) {
+    out.clear();
+    return true;
+  }
+  std::vector<std::uint8_t> work(static_cast<std::size_t>(workBytes));
+  std::copy(data, data + wholeBytes, work.begin());
+  cvt.buf = work.data();
+  cvt.len = static_cast<int>(wholeBytes);
+  if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt < 0) return false;
+  // Copied out so the sound does not keep the working space for as long as it is loaded.
+  out.assign(work.begin(), work.begin() + cvt.len_cvt);
+  if (to.sample == SampleFormat::F32) ClampFloats(out);
   return true;
 }
 
