@@ -97,9 +97,9 @@ SDL_Renderer* CreateRenderer(SDL_Window* window) {
   return renderer ? renderer : SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
 }
 
-bool Playable(const SDL_AudioSpec& spec) {
-  return (spec.freq == 44100 || spec.freq == 48000) && spec.channels == kAudioChannels &&
-         (spec.format == AUDIO_S16SYS || spec.format == AUDIO_F32SYS);
+bool Playable(const SDL_AudioSpec& device) {
+  return (device.freq == 44100 || device.freq == 48000) && device.channels == kAudioChannels &&
+         (device.format == AUDIO_S16SYS || device.format == AUDIO_F32SYS);
 }
 
 // Input that reached the program's windows while a message box was up was meant for the box.
