@@ -32,8 +32,9 @@ int RemainingSeconds() {
   return roundEndTime - rt::CurrentDate();
 }
 
-void DrawCentred(int y) {
-  rt::DrawTextAt((640 - rt::TextWidth(TextData())) / 2, y, TextData(), kWhite, 0);
+// The text line centred, the fraction of the margin dropped.
+void DrawCentred(int y, std::uint32_t color = kWhite) {
+  rt::DrawTextAt((640 - rt::TextWidth(TextData())) / 2, y, TextData(), color, 0);
 }
 
 void DrawHudBox() {
@@ -44,7 +45,7 @@ void DrawWarning() {
   rt::SetDrawingMode(1);
   AssignText("WARNING!");
   const int red = Round(std::cos(warningPhase * 3.141592f / 180.0f) * 200.0f + 220.0f);
-  rt::DrawTextAt((640 - rt::TextWidth(TextData())) / 2, 200, TextData(), MakeColor(red, 20, 20), 0);
+  DrawCentred(200, MakeColor(red, 20, 20));
   warningPhase = warningPhase + 1.0f;
   if (RemainingSeconds() <= 0) {
     gameOver = 1;
