@@ -1,16 +1,17 @@
 #include "runtime/display/surface.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
 namespace rt {
 
 namespace {
-constexpr int kRowAlignment = 64;
+constexpr std::align_val_t kRowAlignment{64};
 }
 
-void Surface::FreeAligned::operator()(std::uint8_t* p) const { std::free(p); }
+void Surface::FreeAligned::operator()(std::uint8_t* p) const {
+  ::operator delete(p, kRowAlignment);
+}
 
 Surface::Surface(int width, int height, int depth) : width_(width), height_(height), depth_(depth) {
   if (width <= 0 || height <= 0) {
@@ -18,10 +19,10 @@ Surface::Surface(int width, int height, int depth) : width_(width), height_(heig
     return;
   }
   const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>((depth + 7) / 8);
-  pitch_ = static_cast<int>((rowBytes + kRowAlignment - 1) / kRowAlignment * kRowAlignment);
+  const auto alignment = static_cast<std::size_t>(kRowAlignment);
+  pitch_ = static_cast<int>((rowBytes + alignment - 1) / alignment * alignment);
   const std::size_t bytes = static_cast<std::size_t>(pitch_) * static_cast<std::size_t>(height);
-  void* memory = std::aligned_alloc(kRowAlignment, bytes);
-  if (!memory) throw std::bad_alloc();
+  void* memory = ::operator new(bytes, kRowAlignment);
   std::memset(memory, 0, bytes);
   pixels_.reset(static_cast<std::uint8_t*>(memory));
 }

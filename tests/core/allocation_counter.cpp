@@ -1,5 +1,7 @@
 #include "tests/core/allocation_counter.h"
 
+#include <malloc.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -7,10 +9,28 @@
 namespace {
 std::atomic<std::size_t> allocations{0};
 std::atomic<bool> failNext{false};
+std::atomic<std::size_t> held{0};
+std::atomic<std::size_t> peak{0};
+std::atomic<std::size_t> base{0};
 
 void Count() {
   allocations.fetch_add(1);
   if (failNext.exchange(false)) throw std::bad_alloc();
+}
+
+// Block sizes come from the allocator itself, so a release subtracts what its allocation added.
+void* Hold(void* memory) {
+  if (!memory) throw std::bad_alloc();
+  const std::size_t now = held.fetch_add(malloc_usable_size(memory)) + malloc_usable_size(memory);
+  std::size_t highest = peak.load();
+  while (now > highest && !peak.compare_exchange_weak(highest, now)) {
+  }
+  return memory;
+}
+
+void Release(void* memory) {
+  if (memory) held.fetch_sub(malloc_usable_size(memory));
+  std::free(memory);
 }
 }  // namespace
 
@@ -21,29 +41,34 @@ std::size_t AllocationCount() {
 void FailNextAllocation() {
   failNext.store(true);
 }
+void StartPeakMeasurement() {
+  base.store(held.load());
+  peak.store(held.load());
+}
+std::size_t PeakBytesSinceStart() {
+  return peak.load() - base.load();
+}
 }  // namespace rt::test
 
 // Every other form of operator new ends up in these two.
 void* operator new(std::size_t size) {
   Count();
-  if (void* memory = std::malloc(size ? size : 1)) return memory;
-  throw std::bad_alloc();
+  return Hold(std::malloc(size ? size : 1));
 }
 void* operator new(std::size_t size, std::align_val_t alignment) {
   Count();
   const auto align = static_cast<std::size_t>(alignment);
-  if (void* memory = std::aligned_alloc(align, (size + align - 1) / align * align)) return memory;
-  throw std::bad_alloc();
+  return Hold(std::aligned_alloc(align, (size + align - 1) / align * align));
 }
 void operator delete(void* memory) noexcept {
-  std::free(memory);
+  Release(memory);
 }
 void operator delete(void* memory, std::size_t) noexcept {
-  std::free(memory);
+  Release(memory);
 }
 void operator delete(void* memory, std::align_val_t) noexcept {
-  std::free(memory);
+  Release(memory);
 }
 void operator delete(void* memory, std::size_t, std::align_val_t) noexcept {
-  std::free(memory);
+  Release(memory);
 }
