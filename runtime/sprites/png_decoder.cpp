@@ -3,15 +3,21 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstddef>
 #include <cstring>
+#include <new>
 
 namespace rt {
 
 namespace {
 
 constexpr std::size_t kSignatureBytes = 8;
-// Ancillary chunks (profiles, texts) larger than this are refused rather than allocated.
-constexpr png_alloc_size_t kLargestChunk = png_alloc_size_t{8} << 20;
+// Ancillary chunks (profiles, texts) larger than this are refused before libpng sees them.
+constexpr std::uint32_t kLargestAncillaryChunk = std::uint32_t{1} << 20;
+// What libpng may hold at once for one image: its own records, a row or two and the inflate window
+// need well under a megabyte even for the widest image, so a damaged or hostile file that asks
+// for more fails instead of growing the process.
+constexpr std::size_t kLibpngBudget = std::size_t{16} << 20;
 
 struct MemoryReader {
   const std::uint8_t* data = nullptr;
@@ -38,6 +44,59 @@ AcceptedImage accepted;
 }
 void OnPngWarning(png_structp, png_const_charp) {}
 
+// libpng's allocations, counted against the budget. Each block carries its size in front of it.
+struct MemoryBudget {
+  std::size_t used = 0;
+};
+constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
+
+png_voidp AllocateCounted(png_structp png, png_alloc_size_t size) {
+  auto* budget = static_cast<MemoryBudget*>(png_get_mem_ptr(png));
+  if (size > kLibpngBudget - budget->used) return nullptr;
+  auto* block = static_cast<std::uint8_t*>(::operator new(kBlockHeader + size, std::nothrow));
+  if (!block) return nullptr;
+  std::memcpy(block, &size, sizeof size);
+  budget->used += size;
+  return block + kBlockHeader;
+}
+
+void FreeCounted(png_structp png, png_voidp memory) {
+  if (!memory) return;
+  auto* block = static_cast<std::uint8_t*>(memory) - kBlockHeader;
+  std::size_t size = 0;
+  std::memcpy(&size, block, sizeof size);
+  static_cast<MemoryBudget*>(png_get_mem_ptr(png))->used -= size;
+  ::operator delete(block);
+}
+
+std::uint32_t ReadBigEndian32(const std::uint8_t* bytes) {
+  return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 |
+         std::uint32_t{bytes[3]};
+}
+
+bool IsChunk(const std::uint8_t* type, const char (&name)[5]) {
+  return std::memcmp(type, name, 4) == 0;
+}
+
+// Walks the chunk list from the signature on, before libpng reads any of it: each chunk (length,
+// type, data, checksum) must lie inside the bytes given, and an ancillary one must be small. The
+// walk ends at the end chunk, or with `untilImageData` at the first image data chunk: the header
+// check reads no further, and a cut-short image is the decode's to refuse.
+bool ChunksFit(const std::uint8_t* data, std::size_t length, bool untilImageData) {
+  constexpr std::size_t kChunkFrame = 12;  // length, type, checksum
+  std::size_t offset = kSignatureBytes;
+  while (length - offset >= kChunkFrame) {
+    const std::uint32_t size = ReadBigEndian32(data + offset);
+    const std::uint8_t* type = data + offset + 4;
+    if (untilImageData && IsChunk(type, "IDAT")) return true;
+    const bool ancillary = (type[0] & 0x20) != 0;
+    if (size > length - offset - kChunkFrame || (ancillary && size > kLargestAncillaryChunk)) return false;
+    if (IsChunk(type, "IEND")) return true;
+    offset += kChunkFrame + size;
+  }
+  return false;
+}
+
 // Never hands libpng a byte past the end of the image.
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
   auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
@@ -50,7 +109,8 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
 class PngRead {
  public:
   PngRead()
-      : png_(png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning)),
+      : png_(png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning, &budget_,
+                                      AllocateCounted, FreeCounted)),
         info_(png_ ? png_create_info_struct(png_) : nullptr) {}
   ~PngRead() { png_destroy_read_struct(&png_, &info_, nullptr); }
   PngRead(const PngRead&) = delete;
@@ -61,6 +121,7 @@ class PngRead {
   png_infop Info() const { return info_; }
 
  private:
+  MemoryBudget budget_;  // declared first: libpng frees into it until the end
   png_structp png_;
   png_infop info_;
 };
@@ -71,7 +132,9 @@ class PngRead {
 void StartReading(png_structp png, png_infop info, MemoryReader* reader) {
   png_set_read_fn(png, reader, ReadFromMemory);
   png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
-  png_set_chunk_malloc_max(png, kLargestChunk);
+  // Texts, profiles and the like are skipped unread: nothing here needs them, and compressed ones
+  // would otherwise be inflated.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(png, info);
 }
 
@@ -139,6 +202,7 @@ bool DecodeGuarded(png_structp png, png_infop info, MemoryReader* reader, const 
 
 int CheckPng(const std::uint8_t* data, std::size_t length) {
   if (!data || length < kSignatureBytes || png_sig_cmp(data, 0, kSignatureBytes) != 0) return ImageNotMine;
+  if (!ChunksFit(data, length, true)) return ImageNotMine;
   PngRead read;
   if (!read.Ready()) return ImageNotMine;
   MemoryReader reader{data, length, 0};
@@ -153,7 +217,7 @@ int DecodePng(std::uint8_t* buffer, std::size_t stride, int /*flags*/) {
   const AcceptedImage image = accepted;
   // One decode per accepting check: the image memory is the caller's and may not outlive it.
   accepted.data = nullptr;
-  if (!image.data) return 0;
+  if (!image.data || !ChunksFit(image.data, image.length, false)) return 0;
   PngRead read;
   if (!read.Ready()) return 0;
   MemoryReader reader{image.data, image.length, 0};

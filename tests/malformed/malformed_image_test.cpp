@@ -14,6 +14,7 @@
 #include "runtime/display/pixel_format.h"
 #include "runtime/sprites/image.h"
 #include "runtime/sprites/png_decoder.h"
+#include "tests/core/allocation_counter.h"
 #include "tests/sprites_image/test_images.h"
 #include "tests/sprites_store/screen_fixture.h"
 
@@ -409,6 +410,91 @@ INSTANTIATE_TEST_SUITE_P(Cases, MalformedImage,
                          CaseName);
 INSTANTIATE_TEST_SUITE_P(Cases, RefusedImage,
                          ::testing::Combine(::testing::ValuesIn(RefusedCases()), ::testing::Values(32, 16)),
+                         CaseName);
+
+// ---- Small files that ask for a lot: refused, or loaded, without the heap growing past a bound that
+// the largest image we take (2^24 pixels) stays within.
+constexpr std::size_t kMostHeapGrowth = std::size_t{160} << 20;
+
+// A chunk placed before the image data whose length field claims 2 GiB.
+Bytes WithHugeChunkBeforeImageData(const std::string& type) {
+  Bytes png = RgbPng();
+  const std::size_t idat = ChunkStart(png, "IDAT");
+  Bytes chunk;
+  AppendBe32(chunk, 0x7FFFFFFF);
+  chunk.insert(chunk.end(), type.begin(), type.end());
+  chunk.insert(chunk.end(), {'k', 'e', 'y', 0, 'v', 'a', 'l', 'u', 'e'});
+  png.insert(png.begin() + static_cast<std::ptrdiff_t>(idat), chunk.begin(), chunk.end());
+  return png;
+}
+
+Bytes WithChunkBeforeImageData(const Bytes& png, const std::string& type, Bytes data) {
+  std::vector<Chunk> chunks = Chunks(png);
+  chunks.insert(chunks.end() - 2, Chunk{type, std::move(data)});
+  return Assemble(chunks);
+}
+
+// A compressed text whose 64 MiB of text deflate to a few kilobytes.
+Bytes TextBomb() {
+  const Bytes text(std::size_t{64} << 20, 'a');
+  uLongf packedSize = compressBound(static_cast<uLong>(text.size()));
+  Bytes data = {'k', 'e', 'y', 0, 0};
+  Bytes packed(packedSize);
+  compress2(packed.data(), &packedSize, text.data(), static_cast<uLong>(text.size()), 9);
+  data.insert(data.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(packedSize));
+  return WithChunkBeforeImageData(RgbPng(), "zTXt", data);
+}
+
+Bytes LargestPalettePng() {
+  PngImage image = Png(4096, 4096, PngColour::Palette, 8);
+  image.palette = kColours;
+  image.samples.assign(std::size_t{4096} * 4096, 1);
+  return MakePng(image);
+}
+
+std::vector<Case> HostileCases() {
+  std::vector<Case> cases = {
+      {"PngTextOverTheAncillaryLimit",
+       [] { return WithChunkBeforeImageData(RgbPng(), "tEXt", Bytes(std::size_t{2} << 20, 'a')); },
+       Expect::Refused},
+      {"PngTextBomb", TextBomb, Expect::Loaded, 40, 30},
+      {"PngLargestImage", LargestPalettePng, Expect::Loaded, 4096, 4096},
+      {"BmpLargestImage",
+       [] { return MakeBmp(Bmp(4096, 4096, 1, std::vector<std::uint32_t>(4096 * 4096, 1))); }, Expect::Loaded,
+       4096, 4096},
+  };
+  const std::pair<const char*, const char*> hugeChunks[] = {{"PngHugeTextLength", "tEXt"},
+                                                            {"PngHugeCompressedTextLength", "zTXt"},
+                                                            {"PngHugeInternationalTextLength", "iTXt"},
+                                                            {"PngHugeSuggestedPaletteLength", "sPLT"},
+                                                            {"PngHugeCalibrationLength", "pCAL"},
+                                                            {"PngHugeScaleLength", "sCAL"},
+                                                            {"PngHugeProfileLength", "iCCP"}};
+  for (const auto& [name, type] : hugeChunks) {
+    cases.push_back({name, [type] { return WithHugeChunkBeforeImageData(type); }, Expect::Refused});
+  }
+  return cases;
+}
+
+using HostileImage = MalformedImage;
+
+TEST_P(HostileImage, NeverGrowsTheHeapPastTheLargestImage) {
+  const Case& c = TheCase();
+  const Bytes image = c.make();
+  StartPeakMeasurement();
+  const ObjectNumber result = LoadSpriteFromMemory(1, image.data(), image.size());
+  EXPECT_LT(PeakBytesSinceStart(), kMostHeapGrowth);
+  if (c.expect == Expect::Refused) {
+    EXPECT_EQ(result, 0);
+    return;
+  }
+  ASSERT_NE(result, 0);
+  EXPECT_EQ(FindSprite(1)->width, c.width);
+  EXPECT_EQ(FindSprite(1)->height, c.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HostileImage,
+                         ::testing::Combine(::testing::ValuesIn(HostileCases()), ::testing::Values(32, 16)),
                          CaseName);
 
 }  // namespace
