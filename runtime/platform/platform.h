@@ -157,14 +157,4 @@ Platform& Get();
 void Install(Platform* backend);
 bool Installed();
 
-// Converts interleaved PCM between formats (rate, channels, sample type) once, at load time.
-// Returns false for formats the converter does not take.
-struct PcmFormat {
-  int rate = 0;
-  int channels = 0;
-  int bitsPerSample = 0;  // 8 (unsigned) or 16 (signed) in, as AudioFormat out
-};
-bool ConvertPcm(const std::uint8_t* data, std::size_t bytes, const PcmFormat& from, const AudioFormat& to,
-                std::vector<std::uint8_t>& out);
-
 }  // namespace rt::platform

@@ -8,6 +8,7 @@
 #include "runtime/display/runtime.h"
 #include "runtime/platform/platform.h"
 #include "runtime/sound/mixer.h"
+#include "runtime/sound/pcm_convert.h"
 #include "runtime/sound/wav.h"
 
 namespace rt {
@@ -15,9 +16,6 @@ namespace rt {
 namespace {
 
 constexpr int kTableStep = 64;
-// Effects are short; a ceiling on the sample data before and after conversion keeps a damaged or
-// hostile image from asking for gigabytes.
-constexpr std::uint64_t kMaxSoundBytes = std::uint64_t{512} << 20;
 
 struct Sound {
   std::vector<std::uint8_t> samples;  // the whole sound in the device's format
@@ -32,23 +30,9 @@ struct SoundLibrary {
 std::unique_ptr<SoundLibrary> library;
 SoundStartObserver startObserver = nullptr;
 
-bool ConvertedSizeFits(const WavSamples& wav, const platform::AudioFormat& to) {
-  const auto bytesPerFrame = static_cast<std::uint64_t>(wav.format.channels * wav.format.bitsPerSample / 8);
-  const std::uint64_t frames = wav.bytes / bytesPerFrame;
-  // One frame of slack covers the converter's rounding.
-  const std::uint64_t convertedFrames =
-      frames * static_cast<std::uint64_t>(to.rate) / static_cast<std::uint64_t>(wav.format.rate) + 1;
-  return wav.bytes <= kMaxSoundBytes &&
-         convertedFrames * static_cast<std::uint64_t>(to.BytesPerFrame()) <= kMaxSoundBytes;
-}
-
 // Converts once, at load, so that the mixer only adds samples.
 bool ConvertToDevice(const WavSamples& wav, const platform::AudioFormat& to, std::vector<std::uint8_t>& out) {
-  if (!ConvertedSizeFits(wav, to) || !platform::ConvertPcm(wav.data, wav.bytes, wav.format, to, out)) {
-    return false;
-  }
-  out.resize(out.size() - out.size() % static_cast<std::size_t>(to.BytesPerFrame()));
-  return !out.empty();
+  return ConvertPcm(wav.data, wav.bytes, wav.format, to, out) && !out.empty();
 }
 
 }  // namespace

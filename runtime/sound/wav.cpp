@@ -42,7 +42,7 @@ bool ChunkAt(const std::uint8_t* image, std::uint64_t offset, std::uint64_t exte
   return chunk.end <= extent;
 }
 
-bool ReadPcmFormat(const Chunk& fmt, platform::PcmFormat& format, int& blockAlign) {
+bool ReadPcmFormat(const Chunk& fmt, PcmFormat& format, int& blockAlign) {
   if (fmt.size < kPcmRecordBytes) return false;
   const std::uint8_t* record = fmt.Content();
   const int tag = Read16(record);
@@ -52,7 +52,7 @@ bool ReadPcmFormat(const Chunk& fmt, platform::PcmFormat& format, int& blockAlig
   const int bits = Read16(record + 14);
   if (tag != kFormatPcm || channels < 1 || channels > 2 || (bits != 8 && bits != 16)) return false;
   if (blockAlign != channels * bits / 8) return false;
-  if (rate < static_cast<std::uint32_t>(kMinWavRate) || rate > static_cast<std::uint32_t>(kMaxWavRate)) {
+  if (rate < static_cast<std::uint32_t>(kMinPcmRate) || rate > static_cast<std::uint32_t>(kMaxPcmRate)) {
     return false;
   }
   format = {static_cast<int>(rate), channels, bits};
@@ -69,7 +69,7 @@ bool ReadWav(const void* image, std::size_t length, WavSamples& out) {
 
   Chunk chunk;
   if (!ChunkAt(bytes, kFirstChunkOffset, extent, chunk) || !HasId(chunk.header, "fmt ")) return false;
-  platform::PcmFormat format;
+  PcmFormat format;
   int blockAlign = 0;
   if (!ReadPcmFormat(chunk, format, blockAlign)) return false;
 

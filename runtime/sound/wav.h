@@ -6,17 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "runtime/platform/platform.h"
+#include "runtime/sound/pcm_convert.h"
 
 namespace rt {
 
-// Sample rates we take: wide enough for any real recording, narrow enough that conversion to the
-// device's rate cannot blow a small image up into an enormous buffer.
-inline constexpr int kMinWavRate = 1000;
-inline constexpr int kMaxWavRate = 384000;
-
 struct WavSamples {
-  platform::PcmFormat format;
+  PcmFormat format;
   const std::uint8_t* data = nullptr;  // points into the image
   std::size_t bytes = 0;               // whole frames only; never 0
 };

@@ -10,6 +10,7 @@
 #include "runtime/display/runtime.h"
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/sound/sound.h"
+#include "tests/core/allocation_counter.h"
 
 namespace rt::test {
 namespace {
@@ -262,6 +263,62 @@ std::string WavCaseName(const ::testing::TestParamInfo<WavCase>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, MalformedWav, ::testing::ValuesIn(WavCases()), WavCaseName);
 INSTANTIATE_TEST_SUITE_P(Cases, RefusedWav, ::testing::ValuesIn(RefusedWavCases()), WavCaseName);
+
+// ---- Small images whose conversion to the device's format would be huge: refused before anything
+// is allocated for them, on both kinds of device; sounds of a sane length still load.
+struct LargeSound {
+  const char* name;
+  std::uint32_t rate;
+  int channels, bits;
+  std::size_t dataBytes;
+  bool loads;
+};
+
+Bytes SoundOf(const LargeSound& sound) {
+  Format f;
+  f.rate = sound.rate;
+  f.channels = sound.channels;
+  f.bits = sound.bits;
+  f.blockAlign = sound.channels * sound.bits / 8;
+  Bytes data;
+  AppendId(data, "data");
+  Append32(data, static_cast<std::uint32_t>(sound.dataBytes));
+  data.resize(data.size() + sound.dataBytes, 0x40);
+  return Riff({FmtChunk(f), data});
+}
+
+class HostileWav : public ::testing::TestWithParam<std::tuple<LargeSound, platform::AudioFormat>> {
+ protected:
+  void SetUp() override {
+    machine_.SetAudioFormat(std::get<1>(GetParam()));
+    ASSERT_NE(InitSoundSystem(), 0);
+  }
+  void TearDown() override { EndRuntime(); }
+
+  platform::InstalledHeadless machine_;
+};
+
+TEST_P(HostileWav, NeverGrowsTheHeapPastASoundEffectsSize) {
+  const LargeSound& sound = std::get<0>(GetParam());
+  const Bytes image = SoundOf(sound);
+  StartPeakMeasurement();
+  const ObjectNumber result = LoadSoundFromMemory(0, image.data(), image.size());
+  EXPECT_LE(PeakBytesSinceStart(), std::size_t{24} << 20);
+  EXPECT_EQ(result != 0, sound.loads);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sounds, HostileWav,
+    ::testing::Combine(::testing::Values(LargeSound{"EightBitMonoAt1000Hz", 1000, 1, 8, 1400000, false},
+                                         LargeSound{"SixteenBitStereoAt1000Hz", 1000, 2, 16, 4000000, false},
+                                         LargeSound{"StereoAtTheHighestRate", 384000, 2, 16, 4000000, true},
+                                         LargeSound{"AMinuteAtTheGamesRate", 22050, 1, 16, 2646000, true}),
+                       ::testing::Values(platform::AudioFormat{44100, 2, platform::SampleFormat::S16},
+                                         platform::AudioFormat{48000, 2, platform::SampleFormat::F32})),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param).name) +
+             (std::get<1>(info.param).sample == platform::SampleFormat::S16 ? "OnS16" : "OnF32");
+    });
 
 }  // namespace
 }  // namespace rt::test

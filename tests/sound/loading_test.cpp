@@ -67,9 +67,8 @@ TEST_P(LoadingTest, EightBitUnsignedSamplesAreCentredOn128) {
 }
 
 TEST_P(LoadingTest, StereoAndOtherRatesAreConvertedToTheDevice) {
-  for (const platform::PcmFormat from :
-       {platform::PcmFormat{44100, 2, 16}, platform::PcmFormat{11025, 2, 8},
-        platform::PcmFormat{48000, 1, 16}, platform::PcmFormat{8000, 1, 16}}) {
+  for (const PcmFormat from :
+       {PcmFormat{44100, 2, 16}, PcmFormat{11025, 2, 8}, PcmFormat{48000, 1, 16}, PcmFormat{8000, 1, 16}}) {
     const Bytes image = Wav(Pcm(static_cast<unsigned>(from.channels), static_cast<std::uint32_t>(from.rate),
                                 static_cast<unsigned>(from.bitsPerSample)),
                             kSamples);

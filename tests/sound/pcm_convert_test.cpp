@@ -8,7 +8,7 @@
 #include <numbers>
 #include <vector>
 
-#include "runtime/platform/platform.h"
+#include "runtime/sound/pcm_convert.h"
 
 namespace rt::platform {
 namespace {

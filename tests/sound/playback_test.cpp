@@ -7,7 +7,7 @@
 namespace rt::test {
 namespace {
 
-const platform::PcmFormat kGameFormat{22050, 1, 16};
+const PcmFormat kGameFormat{22050, 1, 16};
 
 // A few hundred frames of busy 16-bit noise: any lost, repeated or shifted frame shows.
 Bytes NoiseSamples(std::uint32_t seed, int count) {

@@ -11,6 +11,7 @@
 
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/platform/platform.h"
+#include "runtime/sound/pcm_convert.h"
 #include "runtime/sound/sound.h"
 #include "tests/sound/wav_image.h"
 
@@ -60,9 +61,9 @@ class SoundTest : public ::testing::Test {
   }
 
   // What loading converts a sound's samples to.
-  Bytes Converted(const Bytes& samples, const platform::PcmFormat& from) const {
+  Bytes Converted(const Bytes& samples, const PcmFormat& from) const {
     Bytes out;
-    EXPECT_TRUE(platform::ConvertPcm(samples.data(), samples.size(), from, format_, out));
+    EXPECT_TRUE(ConvertPcm(samples.data(), samples.size(), from, format_, out));
     return out;
   }
 
