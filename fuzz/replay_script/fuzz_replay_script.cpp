@@ -14,7 +14,7 @@ using pellaris::replay::ScriptEvent;
 
 bool InRange(const ScriptEvent& event) {
   using Type = ScriptEvent::Type;
-  if (event.frame < 1) return false;
+  if (event.frame < 1 || event.frame > pellaris::replay::kLastScriptFrame) return false;
   switch (event.type) {
     case Type::KeyDown:
     case Type::KeyUp:

@@ -149,11 +149,18 @@ TEST(ReplayScript, ReadsEveryEventAndRejectsWhatItCannotRead) {
   EXPECT_EQ(parsed.events[0].a, 29);
   EXPECT_EQ(parsed.events[4].b, 4);
   EXPECT_EQ(parsed.events[8].seconds, -30);
-  for (const char* bad : {"x key down 1", "0 close", "5 key down 256", "5 key sideways 1", "5 move 1",
-                          "5 clock 99999999999", "5 close now", "-1 close"}) {
+  for (const char* bad :
+       {"x key down 1", "0 close", "5 key down 256", "5 key sideways 1", "5 move 1", "5 clock 99999999999",
+        "5 close now", "-1 close", "2147483648 close", "4294967298 close"}) {
     EXPECT_NE(ParseScript(bad).error, "") << bad;
     EXPECT_TRUE(ParseScript(bad).events.empty());
   }
+  EXPECT_EQ(ParseScript("2147483647 close").events.size(), 1u);
+}
+
+TEST(ReplayScript, ErrorsNameTheLineAndShowOnlyPrintableText) {
+  const std::string error = ParseScript("1 close\n\n3 key \x1b[2Jdown 1\n").error;
+  EXPECT_EQ(error, "line 3: cannot read \"3 key \\x1b[2Jdown 1\"");
 }
 
 TEST(ReplayLog, FloatsReadBackToTheSameValue) {

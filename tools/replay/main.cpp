@@ -1,10 +1,15 @@
 // pellaris-replay: runs the game on the headless backend from a script, for reproducing what a player
-// saw. See the README for the options and the script format.
+// saw. Exit codes: 0 done, 1 a file could not be read or written, 2 the command line or the script is
+// wrong.
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
+#include <iterator>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -12,106 +17,190 @@
 
 namespace {
 
+using pellaris::replay::Printable;
 using pellaris::replay::ReplayOptions;
 
-constexpr const char* kUsage =
-    "usage: pellaris-replay [--seed N] [--answer yes|no] [--frames N] [--fps N] [--script FILE]\n"
-    "                       [--dump DIR --dump-at F1,F2,...] [--log FILE]\n";
+constexpr int kExitIoFailure = 1;
+constexpr int kExitUsage = 2;
+// Ten minutes of play: a run without --frames and without an Escape in its script still ends.
+constexpr std::int64_t kDefaultFrames = 36000;
+// A script is a few kilobytes; refusing giant files keeps a mistake from exhausting memory.
+constexpr std::uintmax_t kLargestScript = std::uintmax_t{64} << 20;
+
+constexpr const char* kHelp =
+    "usage: pellaris-replay [OPTION]...\n"
+    "Runs the game on an in-memory machine, deterministically, from a script of the player's actions.\n"
+    "\n"
+    "  --seed N           the random generator's seed (default 1)\n"
+    "  --answer yes|no    the answer to the full-screen question (default no: a window)\n"
+    "  --frames N         stop after pass N (default 36000, ten minutes); Escape or close in the\n"
+    "                     script ends the run earlier\n"
+    "  --fps N            frames per virtual second (default 60)\n"
+    "  --script FILE      the actions: lines of 'FRAME WHAT ARGS' (see the README)\n"
+    "  --log FILE         one JSON line per pass with the game's state\n"
+    "  --dump DIR         where --dump-at writes frame-NNNNNN.png (made if missing)\n"
+    "  --dump-at F1,F2,.. the passes whose picture to write\n"
+    "  --help             this text\n"
+    "\n"
+    "Exit status: 0 done, 1 a file could not be read or written, 2 a wrong option or script.\n";
+
+// A wrong command line or script (exit 2), or a file that could not be read or written (exit 1).
+struct UsageError {
+  std::string message;
+};
+struct IoError {
+  std::string message;
+};
 
 template <typename Number>
-bool ReadNumber(std::string_view text, Number low, Number& out) {
+bool ReadNumber(std::string_view text, Number low, Number high, Number& out) {
   const char* end = text.data() + text.size();
   auto [stop, error] = std::from_chars(text.data(), end, out);
-  return error == std::errc() && stop == end && out >= low;
+  return error == std::errc() && stop == end && out >= low && out <= high;
 }
 
 bool ReadFrameList(std::string_view text, ReplayOptions& options) {
   while (!text.empty()) {
     const std::size_t comma = text.find(',');
     std::int64_t frame = 0;
-    if (!ReadNumber(text.substr(0, comma), std::int64_t{1}, frame)) return false;
+    if (!ReadNumber(text.substr(0, comma), std::int64_t{1}, pellaris::replay::kLastScriptFrame, frame)) {
+      return false;
+    }
     options.dumpAt.insert(frame);
     text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
   }
   return true;
 }
 
-bool ReadScript(const std::string& path, ReplayOptions& options) {
+std::string ReadScriptText(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) throw IoError{"cannot read " + path + ": not a file"};
+  if (std::filesystem::file_size(path, error) > kLargestScript) {
+    throw IoError{"cannot read " + path + ": larger than a script can be"};
+  }
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    std::cerr << "pellaris-replay: cannot read " << path << "\n";
-    return false;
-  }
-  std::stringstream text;
-  text << file.rdbuf();
-  auto parsed = pellaris::replay::ParseScript(text.str());
-  if (!parsed.error.empty()) {
-    std::cerr << "pellaris-replay: " << path << ": " << parsed.error << "\n";
-    return false;
-  }
-  options.events = std::move(parsed.events);
-  return true;
+  if (!file.is_open()) throw IoError{"cannot read " + path + ": " + std::strerror(errno)};
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// Reads the options; false (after saying why) when they are wrong.
-bool ReadOptions(int argc, char** argv, ReplayOptions& options, std::string& logPath) {
+void ReadScript(const std::string& path, ReplayOptions& options) {
+  auto parsed = pellaris::replay::ParseScript(ReadScriptText(path));
+  if (!parsed.error.empty()) throw UsageError{path + ": " + parsed.error};
+  options.events = std::move(parsed.events);
+}
+
+struct Command {
+  ReplayOptions options;
+  std::string logPath;
+  bool help = false;
+};
+
+// The options that take a value, each with what it does with it; false for a value it does not take.
+struct Option {
+  const char* name;
+  bool (*apply)(std::string_view value, Command& command);
+};
+
+constexpr Option kOptions[] = {
+    {"--seed", [](std::string_view v, Command& c) { return ReadNumber(v, 0u, UINT32_MAX, c.options.seed); }},
+    {"--answer",
+     [](std::string_view v, Command& c) {
+       c.options.answerYes = v == "yes";
+       return v == "yes" || v == "no";
+     }},
+    {"--frames",
+     [](std::string_view v, Command& c) {
+       return ReadNumber(v, std::int64_t{1}, pellaris::replay::kLastScriptFrame - 1, c.options.frames);
+     }},
+    {"--fps", [](std::string_view v, Command& c) { return ReadNumber(v, 1, 100000, c.options.fps); }},
+    {"--script",
+     [](std::string_view v, Command& c) {
+       ReadScript(std::string(v), c.options);
+       return true;
+     }},
+    {"--dump",
+     [](std::string_view v, Command& c) {
+       c.options.dumpDir = v;
+       return true;
+     }},
+    {"--dump-at", [](std::string_view v, Command& c) { return ReadFrameList(v, c.options); }},
+    {"--log",
+     [](std::string_view v, Command& c) {
+       c.logPath = v;
+       return true;
+     }},
+};
+
+const Option* FindOption(std::string_view name) {
+  for (const Option& option : kOptions)
+    if (name == option.name) return &option;
+  return nullptr;
+}
+
+Command ReadCommand(int argc, char** argv) {
+  Command command;
+  command.options.frames = kDefaultFrames;
   for (int i = 1; i < argc; ++i) {
     const std::string_view name = argv[i];
-    if (i + 1 >= argc) {
-      std::cerr << "pellaris-replay: " << name << " needs a value\n" << kUsage;
-      return false;
+    if (name == "--help" || name == "-h") {
+      command.help = true;
+      return command;
     }
+    const Option* option = FindOption(name);
+    if (!option) {
+      throw UsageError{name.starts_with("-") ? "unknown option " + Printable(name)
+                                             : "unexpected argument " + Printable(name)};
+    }
+    if (i + 1 >= argc) throw UsageError{Printable(name) + " needs a value"};
     const std::string_view value = argv[++i];
-    bool ok = true;
-    if (name == "--seed") {
-      ok = ReadNumber(value, std::uint32_t{0}, options.seed);
-    } else if (name == "--answer") {
-      ok = value == "yes" || value == "no";
-      options.answerYes = value == "yes";
-    } else if (name == "--frames") {
-      ok = ReadNumber(value, std::int64_t{1}, options.frames);
-    } else if (name == "--fps") {
-      ok = ReadNumber(value, 1, options.fps) && options.fps <= 100000;
-    } else if (name == "--script") {
-      if (!ReadScript(std::string(value), options)) return false;
-    } else if (name == "--dump") {
-      options.dumpDir = value;
-    } else if (name == "--dump-at") {
-      ok = ReadFrameList(value, options);
-    } else if (name == "--log") {
-      logPath = value;
-    } else {
-      ok = false;
-    }
-    if (!ok) {
-      std::cerr << "pellaris-replay: bad option " << name << " " << value << "\n" << kUsage;
-      return false;
+    if (!option->apply(value, command)) {
+      throw UsageError{"bad value for " + std::string(name) + ": " + Printable(value)};
     }
   }
-  if (!options.dumpAt.empty() && options.dumpDir.empty()) {
-    std::cerr << "pellaris-replay: --dump-at needs --dump DIR\n";
-    return false;
+  if (!command.options.dumpAt.empty() && command.options.dumpDir.empty()) {
+    throw UsageError{"--dump-at needs --dump DIR"};
   }
-  return true;
+  return command;
+}
+
+void PrepareDumpFolder(const std::string& dir) {
+  std::error_code error;
+  std::filesystem::create_directories(dir, error);
+  if (error || !std::filesystem::is_directory(dir)) throw IoError{"cannot make the folder " + dir};
+}
+
+int Run(const Command& command) {
+  const ReplayOptions& options = command.options;
+  if (!options.dumpDir.empty()) PrepareDumpFolder(options.dumpDir);
+  std::ofstream log;
+  if (!command.logPath.empty()) {
+    log.open(command.logPath, std::ios::binary);
+    if (!log) throw IoError{"cannot write " + command.logPath + ": " + std::strerror(errno)};
+  }
+  const bool dumped = pellaris::replay::RunReplay(options, command.logPath.empty() ? nullptr : &log);
+  if (!command.logPath.empty() && !log.flush()) throw IoError{"cannot write " + command.logPath};
+  if (!dumped) throw IoError{"could not write every picture into " + options.dumpDir};
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  ReplayOptions options;
-  std::string logPath;
-  if (!ReadOptions(argc, argv, options, logPath)) return 2;
-  std::ofstream log;
-  if (!logPath.empty()) {
-    log.open(logPath, std::ios::binary);
-    if (!log) {
-      std::cerr << "pellaris-replay: cannot write " << logPath << "\n";
-      return 2;
+  try {
+    const Command command = ReadCommand(argc, argv);
+    if (command.help) {
+      std::cout << kHelp;
+      return std::cout.flush() ? 0 : kExitIoFailure;
     }
+    return Run(command);
+  } catch (const UsageError& error) {
+    std::cerr << "pellaris-replay: " << error.message << "\nTry 'pellaris-replay --help'.\n";
+    return kExitUsage;
+  } catch (const IoError& error) {
+    std::cerr << "pellaris-replay: " << error.message << "\n";
+    return kExitIoFailure;
+  } catch (const std::bad_alloc&) {
+    std::cerr << "pellaris-replay: out of memory\n";
+    return kExitIoFailure;
   }
-  if (!pellaris::replay::RunReplay(options, logPath.empty() ? nullptr : &log)) {
-    std::cerr << "pellaris-replay: could not write every dump into " << options.dumpDir << "\n";
-    return 1;
-  }
-  return 0;
 }

@@ -61,7 +61,28 @@ bool ParseEvent(const std::vector<std::string_view>& w, ScriptEvent& event) {
   return false;
 }
 
+bool ParseFrame(std::string_view word, std::int64_t& frame) {
+  return ParseNumber(word, frame) && frame >= 1 && frame <= kLastScriptFrame;
+}
+
 }  // namespace
+
+std::string Printable(std::string_view line) {
+  constexpr std::size_t kShown = 80;
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string shown;
+  for (const char c : line.substr(0, kShown)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+      shown += c;
+    } else {
+      shown.append("\\x").push_back(kHex[byte >> 4]);
+      shown.push_back(kHex[byte & 0xF]);
+    }
+  }
+  if (line.size() > kShown) shown += "...";
+  return shown;
+}
 
 ParseResult ParseScript(std::string_view text) {
   ParseResult result;
@@ -75,9 +96,15 @@ ParseResult ParseScript(std::string_view text) {
     const std::vector<std::string_view> words = Words(line);
     if (words.empty()) continue;
     ScriptEvent event;
-    if (!ParseNumber(words[0], event.frame) || event.frame < 1 || !ParseEvent(words, event)) {
+    std::string problem;
+    if (!ParseFrame(words[0], event.frame)) {
+      problem = "the frame number must be a whole number from 1 to " + std::to_string(kLastScriptFrame);
+    } else if (!ParseEvent(words, event)) {
+      problem = "cannot read \"" + Printable(line) + "\"";
+    }
+    if (!problem.empty()) {
       result.events.clear();
-      result.error = "line " + std::to_string(lineNumber) + ": cannot read \"" + std::string(line) + "\"";
+      result.error = "line " + std::to_string(lineNumber) + ": " + problem;
       return result;
     }
     result.events.push_back(event);

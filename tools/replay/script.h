@@ -10,6 +10,9 @@
 
 namespace pellaris::replay {
 
+// Frame numbers run from 1 to this; the headless machine counts frames in an int.
+inline constexpr std::int64_t kLastScriptFrame = 2147483647;
+
 struct ScriptEvent {
   enum class Type { KeyDown, KeyUp, ButtonDown, ButtonUp, Move, FocusLost, FocusGained, Close, Clock };
   std::int64_t frame = 0;
@@ -20,9 +23,13 @@ struct ScriptEvent {
 
 struct ParseResult {
   std::vector<ScriptEvent> events;
-  std::string error;  // empty on success, else "line N: what is wrong"
+  std::string error;  // empty on success, else "line N: what is wrong", printable whatever the input
 };
 
 ParseResult ParseScript(std::string_view text);
+
+// Text as it can be shown on a terminal: bytes outside printable ASCII become \xNN escapes, so that
+// hostile input cannot send control sequences, and a long text is cut.
+std::string Printable(std::string_view text);
 
 }  // namespace pellaris::replay

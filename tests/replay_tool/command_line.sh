@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The replay tool's command line from the outside: each row runs it and checks the exit status and a
+# piece of what it says (2 for a wrong option or script, 1 for a file it cannot read or write).
+set -u
+tool=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+printf '4294967298 close\n' >"$work/wrapping.txt"
+printf '5 key \033[2Jdown 1\n' >"$work/escape.txt"
+printf '2 key down 1\n' >"$work/quit.txt"
+
+failures=0
+# expect STATUS TEXT ARGS...: runs the tool, whose output must contain TEXT.
+expect() {
+  local status=$1 text=$2
+  shift 2
+  local output got
+  output=$("$tool" "$@" 2>&1)
+  got=$?
+  if [ "$got" != "$status" ] || [[ "$output" != *"$text"* ]]; then
+    echo "FAIL: $* -> status $got, wanted $status with '$text'; said: $output"
+    failures=$((failures + 1))
+  fi
+}
+
+expect 0 "usage: pellaris-replay" --help
+expect 2 "unknown option --bogus" --bogus
+expect 2 "unexpected argument stray" stray
+expect 2 "--seed needs a value" --seed
+expect 2 "bad value for --frames: 0" --frames 0
+expect 2 "line 1: the frame number" --script "$work/wrapping.txt"
+expect 2 '\x1b[2J' --script "$work/escape.txt"
+expect 1 "not a file" --script "$work"
+expect 1 "cannot write /dev/full" --frames 3 --log /dev/full
+expect 1 "cannot make the folder" --frames 3 --dump /dev/null/shots --dump-at 2
+expect 0 "" --frames 3 --dump "$work/new/shots" --dump-at 2
+[ -f "$work/new/shots/frame-000002.png" ] || { echo "FAIL: --dump did not make its folder"; failures=$((failures + 1)); }
+# Without --frames a run still ends: here by the script's Escape.
+expect 0 "" --script "$work/quit.txt" --log "$work/quit.jsonl"
+[ "$(wc -l <"$work/quit.jsonl")" -ge 2 ] || { echo "FAIL: no log of the run"; failures=$((failures + 1)); }
+# Control bytes never reach the terminal.
+if "$tool" --script "$work/escape.txt" 2>&1 | grep -q $'\033'; then
+  echo "FAIL: an escape byte was echoed"
+  failures=$((failures + 1))
+fi
+[ "$failures" -eq 0 ]
