@@ -50,8 +50,10 @@ TEST_P(SdlSignal, BecomesAQuitRequest) {
   EXPECT_EQ(DispatchEvent(event), kEventCloseRequest);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, SdlSignal, ::testing::Values(SIGTERM, SIGINT),
-                         [](const auto& info) { return info.param == SIGTERM ? "Term" : "Int"; });
+INSTANTIATE_TEST_SUITE_P(Signals, SdlSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& info) {
+                           return info.param == SIGTERM ? "Term" : info.param == SIGINT ? "Int" : "HangUp";
+                         });
 
 }  // namespace
 }  // namespace rt::platform

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# The real program on a desktop ended by SIGTERM and SIGINT, in a window and in full screen: it must
+# The real program on a desktop ended by SIGTERM, SIGINT and SIGHUP, in a window and in full screen: it must
 # end by itself through its end routine with exit code 0. Run inside a desktop session (DISPLAY set):
 #   /work/shared/tools/desktop -- tests/shutdown/signal_exit.sh build/game/pellaris
 set -u
 program=${1:-build/game/pellaris}
 failed=0
 for answer in Escape Return; do  # Escape answers No (a window), Return answers Yes (full screen)
-  for signal in TERM INT; do
+  for signal in TERM INT HUP; do
     # A shell starts background commands with SIGINT ignored, and the program (rightly) leaves an
     # ignored signal alone; a player's terminal gives it the default disposition, as here.
     env --default-signal=INT "$program" &

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -102,6 +103,28 @@ bool Playable(const SDL_AudioSpec& device) {
          (device.format == AUDIO_S16SYS || device.format == AUDIO_F32SYS);
 }
 
+// SDL turns SIGINT and SIGTERM into a quit request; a closed terminal (SIGHUP) ends the game the same
+// way, through its end routine. A signal that whoever started us ignores (nohup) stays ignored.
+volatile std::sig_atomic_t hangUpPending = 0;
+
+void OnHangUp(int) {
+  hangUpPending = 1;
+}
+
+bool CatchHangUp() {
+  struct sigaction current {};
+  if (sigaction(SIGHUP, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return false;
+  struct sigaction action {};
+  action.sa_handler = OnHangUp;
+  sigemptyset(&action.sa_mask);
+  return sigaction(SIGHUP, &action, nullptr) == 0;
+}
+
+void ReleaseHangUp() {
+  std::signal(SIGHUP, SIG_DFL);
+  hangUpPending = 0;
+}
+
 // Input that reached the program's windows while a message box was up was meant for the box.
 bool MeantForMessageBox(const SDL_Event& event) {
   switch (event.type) {
@@ -122,11 +145,13 @@ class SdlPlatform : public Platform {
     // end routine runs. Closing a window must not post it too: in full screen the close box is ignored.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    catchingHangUp_ = CatchHangUp();
   }
   ~SdlPlatform() override {
     CloseAudio();
     windows_.clear();
     SDL_Quit();
+    if (catchingHangUp_) ReleaseHangUp();
   }
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
@@ -188,6 +213,7 @@ class SdlPlatform : public Platform {
   void DropInputForMessageBox();
   static void FillAudio(void* user, Uint8* stream, int length);
 
+  bool catchingHangUp_ = false;
   bool videoTried_ = false, videoReady_ = false;
   bool audioTried_ = false, audioReady_ = false;
   std::map<WindowId, std::unique_ptr<WindowResources>> windows_;
@@ -358,6 +384,12 @@ void SdlPlatform::Present(WindowId window, const std::uint32_t* pixels, int widt
 // ---- Events
 
 void SdlPlatform::Pump() {
+  if (hangUpPending) {
+    hangUpPending = 0;
+    Event quit;
+    quit.type = EventType::QuitRequest;
+    queue_.Push(quit);
+  }
   if (!EventsRunning()) return;
   SDL_Event event;
   while (SDL_PollEvent(&event)) Take(event);
