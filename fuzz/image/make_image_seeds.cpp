@@ -18,6 +18,15 @@ bool WriteSeed(const std::string& path, std::uint8_t selector, const Bytes& imag
   return std::fclose(file) == 0 && written;
 }
 
+// A text chunk before the image data whose length field claims 2 GiB: the reader must refuse it
+// without asking for the memory.
+Bytes WithHugeTextChunk(Bytes png) {
+  constexpr std::size_t kAfterHeader = 8 + 25;  // signature, then the header chunk
+  const Bytes chunk = {0x7F, 0xFF, 0xFF, 0xFF, 't', 'E', 'X', 't', 'k', 'e', 'y', 0, 'v'};
+  png.insert(png.begin() + kAfterHeader, chunk.begin(), chunk.end());
+  return png;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,6 +58,7 @@ int main(int argc, char** argv) {
       WriteSeed(dir + "/greyalpha.bin", 2, MakePng(Png(2, 1, PngColour::GreyAlpha, 16, {1, 2, 65535, 0}))) &&
       WriteSeed(dir + "/rgb16.bin", 0,
                 MakePng(Png(1, 2, PngColour::Rgb, 16, {1, 2, 3, 40000, 50000, 60000}))) &&
-      WriteSeed(dir + "/interlaced.bin", 6, MakePng(interlaced));
+      WriteSeed(dir + "/interlaced.bin", 6, MakePng(interlaced)) &&
+      WriteSeed(dir + "/huge-text.bin", 0, WithHugeTextChunk(MakePng(palette)));
   return ok ? 0 : 1;
 }

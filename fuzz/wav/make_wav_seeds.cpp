@@ -1,4 +1,5 @@
-// Writes the fuzzer's seed corpus: a few tiny, valid WAV images of every shape the reader takes.
+// Writes the fuzzer's seed corpus: a few tiny, valid WAV images of every shape the reader takes, and
+// one whose conversion would be enormous.
 #include <cstdio>
 #include <string>
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
       WriteFile(dir + "/stereo8.wav", Wav(Pcm(2, 11025, 8), {0, 255, 128, 128, 64, 192})) &&
       WriteFile(dir + "/list.wav", Riff({Chunk("fmt ", FormatRecord(Pcm(1, 48000, 16))), list,
                                          Chunk("data", Samples16({5, -5, 7}))})) &&
-      WriteFile(dir + "/odd.wav", Wav(Pcm(2, 44100, 16), {1, 2, 3, 4, 5}));
+      WriteFile(dir + "/odd.wav", Wav(Pcm(2, 44100, 16), {1, 2, 3, 4, 5})) &&
+      // A quarter of a megabyte at the lowest rate would become 45 MB at the device's.
+      WriteFile(dir + "/slow.wav", Wav(Pcm(1, 1000, 8), Bytes(256000, 0x80)));
   return ok ? 0 : 1;
 }
