@@ -12,19 +12,22 @@ namespace {
 
 using Signal = std::vector<float>;
 
-constexpr float kPeak = 0.84f;  // -1.5 dBFS
+// -6 dBFS: the shot and the hit start together in every frame of continuous fire, and an explosion
+// may come on top, so each keeps well clear of full scale on its own.
+constexpr float kPeak = 0.5f;
 constexpr float kDt = 1.0f / static_cast<float>(kSampleRate);
 
 float TimeOf(std::size_t i) {
   return static_cast<float>(i) * kDt;
 }
 
-// Short rise at the start against clicks, and a fade over the last `fade` seconds to true silence.
+// A rounded rise over the first `attack` seconds against clicks, and a fade over the last `fade`
+// seconds to true silence.
 void ApplyEdges(Signal& signal, float attack, float fade) {
   const float length = TimeOf(signal.size());
   for (std::size_t i = 0; i < signal.size(); ++i) {
     const float t = TimeOf(i);
-    signal[i] *= Clamp01(t / attack) * Clamp01((length - kDt - t) / fade);
+    signal[i] *= SmoothStep(0.0f, attack, t) * Clamp01((length - kDt - t) / fade);
   }
 }
 

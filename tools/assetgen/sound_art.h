@@ -1,5 +1,6 @@
 // The three sound effects, synthesised at 22050 Hz, mono, 16-bit, each exactly as long as the game's
-// catalogue says and peaking just under full scale.
+// catalogue says and peaking at -6 dBFS, so that two or three playing at once stay clear of full
+// scale.
 #pragma once
 
 #include <cstdint>
