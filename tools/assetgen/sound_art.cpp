@@ -70,8 +70,8 @@ class LowPass {
 class Oscillator {
  public:
   float Sine(float frequency) { return std::sin(Advance(frequency)); }
-  // A rounded square: bright but without the harshest harmonics.
-  float Buzz(float frequency) { return std::tanh(3.0f * std::sin(Advance(frequency))); }
+  // A softly squared sine: a little body from its odd harmonics, none of them harsh.
+  float Round(float frequency) { return std::tanh(1.5f * std::sin(Advance(frequency))) / std::tanh(1.5f); }
 
  private:
   float Advance(float frequency) {
@@ -83,28 +83,25 @@ class Oscillator {
 
 }  // namespace
 
+// Continuous fire restarts the shot every frame, so only its first 16.7 ms is heard then: the chirp
+// and nearly all of its energy sit there and have died away by the next frame, which makes a
+// rattle of ticks rather than a drone. A faint tail, heard only after a single shot, finishes the
+// "pew".
 std::vector<std::int16_t> MakeShot() {
   Signal signal(kShotSamples);
-  Rng rng(7);
-  Oscillator tone, sub;
-  LowPass noiseBody;
+  Oscillator tone, body;
   for (std::size_t i = 0; i < signal.size(); ++i) {
     const float t = TimeOf(i);
-    const float frequency = 280.0f + 1700.0f * std::exp(-t / 0.045f);
-    const float zap = 0.8f * tone.Buzz(frequency) * std::exp(-t / 0.055f);
-    const float body = 0.35f * sub.Sine(frequency * 0.5f) * std::exp(-t / 0.08f);
-    const float white = rng.Uniform(-1.0f, 1.0f);
-    const float hiss = 0.45f * (white - noiseBody.Step(white, 2500.0f)) * std::exp(-t / 0.012f);
-    signal[i] = zap + body + hiss;
-  }
-  // Two faint echoes fill the rest of the sound.
-  const Signal dry = signal;
-  for (const auto& [delay, level] : {std::pair{0.11f, 0.22f}, std::pair{0.23f, 0.08f}}) {
-    const auto offset = static_cast<std::size_t>(delay * static_cast<float>(kSampleRate));
-    for (std::size_t i = offset; i < signal.size(); ++i) signal[i] += level * dry[i - offset];
+    // From 1.6 kHz to about 1 kHz within the frame: a clear pitch in the middle of the range, which
+    // repeats into a rattle; higher, sixty of them a second turn into a whine.
+    const float frequency = 560.0f + 1000.0f * std::exp(-t / 0.02f);
+    const float level = std::exp(-t / 0.0045f) + 0.15f * std::exp(-t / 0.05f);
+    // An octave below, shorter still: a little weight to each tick.
+    const float knock = 0.35f * body.Sine(0.5f * frequency) * std::exp(-t / 0.006f);
+    signal[i] = level * tone.Round(frequency) + knock;
   }
   RemoveOffset(signal);
-  ApplyEdges(signal, 0.002f, 0.1f);
+  ApplyEdges(signal, 0.0015f, 0.05f);
   return ToPcm(signal);
 }
 
