@@ -53,17 +53,20 @@ std::vector<std::int16_t> ToPcm(Signal signal) {
   return pcm;
 }
 
-// One-pole low-pass, cut-off in Hz, for shaping noise.
+// Two one-pole low-passes in a row, cut-off in Hz: steep enough to keep shaped noise out of the
+// hiss above a few kilohertz.
 class LowPass {
  public:
   float Step(float input, float cutoff) {
     const float k = 1.0f - std::exp(-2.0f * kPi * cutoff * kDt);
-    state_ += k * (input - state_);
-    return state_;
+    first_ += k * (input - first_);
+    second_ += k * (first_ - second_);
+    return second_;
   }
 
  private:
-  float state_ = 0.0f;
+  float first_ = 0.0f;
+  float second_ = 0.0f;
 };
 
 // An oscillator that follows a changing frequency without jumps.
@@ -105,6 +108,8 @@ std::vector<std::int16_t> MakeShot() {
   return ToPcm(signal);
 }
 
+// A boom that is over within a second: a falling low tone under a roar that darkens as it dies,
+// then silence for the rest of the sound's length.
 std::vector<std::int16_t> MakeExplosion() {
   Signal signal(kExplosionSamples);
   Rng rng(19);
@@ -113,15 +118,17 @@ std::vector<std::int16_t> MakeExplosion() {
   for (std::size_t i = 0; i < signal.size(); ++i) {
     const float t = TimeOf(i);
     const float white = rng.Uniform(-1.0f, 1.0f);
-    // The roar darkens as it dies away; the rumble underneath lasts longest.
-    const float roarCutoff = 250.0f + 3200.0f * std::exp(-t / 0.22f);
-    const float noise = 1.7f * roar.Step(white, roarCutoff) * std::exp(-t / 0.5f);
-    const float low = 5.0f * rumble.Step(white, 90.0f) * std::exp(-t / 0.9f);
-    const float boom = 0.9f * thump.Sine(32.0f + 70.0f * std::exp(-t / 0.11f)) * std::exp(-t / 0.3f);
-    signal[i] = std::tanh(1.4f * (noise + low + boom));
+    // The roar darkens as it dies away; the rumble and the falling tone underneath give it weight.
+    const float roarCutoff = 200.0f + 2800.0f * std::exp(-t / 0.08f);
+    const float noise = 6.0f * roar.Step(white, roarCutoff) * std::exp(-t / 0.15f);
+    const float low = 25.0f * rumble.Step(white, 110.0f) * std::exp(-t / 0.28f);
+    const float boom = thump.Sine(38.0f + 80.0f * std::exp(-t / 0.07f)) * std::exp(-t / 0.2f);
+    // Whatever is left fades out smoothly before a second has passed.
+    const float over = 1.0f - SmoothStep(0.55f, 1.0f, t);
+    signal[i] = std::tanh(1.5f * (noise + low + boom)) * over;
   }
   RemoveOffset(signal);
-  ApplyEdges(signal, 0.004f, 0.25f);
+  ApplyEdges(signal, 0.003f, 0.25f);
   return ToPcm(signal);
 }
 
