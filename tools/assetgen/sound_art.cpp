@@ -132,25 +132,36 @@ std::vector<std::int16_t> MakeExplosion() {
   return ToPcm(signal);
 }
 
+// A shot striking rock: a low knock that drops in pitch, with a burst of band-limited grit at the
+// strike and a few crumbs of debris after, all of it below a few kilohertz so that it thumps rather
+// than hisses. Like the shot, it is restarted every frame while the player fires at a rock, so most
+// of it is over within a frame.
 std::vector<std::int16_t> MakeHit() {
   Signal signal(kHitSamples);
   Rng rng(23);
-  Oscillator ring1, ring2;
-  LowPass band;
-  float crackle = 0.0f;  // level of the current pop, decaying fast
+  Oscillator thump;
+  LowPass gritTop, gritBottom, debrisTop, debrisBottom;
+  float crackle = 0.0f;  // level of the current crumb, decaying fast
   for (std::size_t i = 0; i < signal.size(); ++i) {
     const float t = TimeOf(i);
-    // Pops arrive often at first and ever more rarely.
-    const float rate = 900.0f * std::exp(-t / 0.16f) + 20.0f * std::exp(-t / 0.5f);
-    if (rng.Uniform(0.0f, 1.0f) < rate * kDt) crackle = rng.Uniform(0.3f, 1.0f) * std::exp(-t / 0.35f);
-    crackle *= 0.993f;
+    const float frequency = 110.0f + 170.0f * std::exp(-t / 0.012f);
+    const float knock = thump.Sine(frequency) * (std::exp(-t / 0.007f) + 0.25f * std::exp(-t / 0.05f));
     const float white = rng.Uniform(-1.0f, 1.0f);
-    const float pops = 1.6f * crackle * (white - band.Step(white, 1200.0f));
-    const float knock = (0.5f * ring1.Sine(2350.0f) + 0.35f * ring2.Sine(3720.0f)) * std::exp(-t / 0.025f);
-    signal[i] = pops + knock + 0.6f * white * std::exp(-t / 0.006f);
+    // Noise between 300 Hz and 2.5 kHz for a few milliseconds: the grit of the strike.
+    const float band = gritTop.Step(white, 2500.0f) - gritBottom.Step(white, 300.0f);
+    const float grit = 3.0f * band * std::exp(-t / 0.008f);
+    // Crumbs start only after a frame, so that continuous fire hears a clean knock, and then arrive
+    // ever more rarely.
+    const float rate = 300.0f * SmoothStep(0.017f, 0.03f, t) * std::exp(-t / 0.1f);
+    if (rng.Uniform(0.0f, 1.0f) < rate * kDt) crackle = rng.Uniform(0.3f, 1.0f) * std::exp(-t / 0.12f);
+    crackle *= 0.99f;
+    // Filtered after the crumbs' sudden onsets, so that they crackle without clicking.
+    const float crumbs = crackle * rng.Uniform(-1.0f, 1.0f);
+    const float debris = 2.0f * (debrisTop.Step(crumbs, 2500.0f) - debrisBottom.Step(crumbs, 500.0f));
+    signal[i] = knock + grit + debris;
   }
   RemoveOffset(signal);
-  ApplyEdges(signal, 0.001f, 0.1f);
+  ApplyEdges(signal, 0.0015f, 0.05f);
   return ToPcm(signal);
 }
 
