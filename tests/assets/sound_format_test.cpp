@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,54 @@ double EnergyShare(const std::vector<std::int16_t>& samples, double fromSeconds,
 
 TEST(ShotSound, HasMostOfItsEnergyInTheFirstTwoHundredMilliseconds) {
   EXPECT_GT(EnergyShare(Samples(Sound(0)), 0.0, 0.2), 0.8);
+}
+
+// Share of the energy above `hertz`, through a windowed-sinc high-pass (Blackman, 127 taps): sharp
+// enough at 22050 Hz for a bound, and far less code than a transform.
+double ShareAbove(const std::vector<std::int16_t>& samples, double hertz) {
+  constexpr int kHalf = 63;
+  const double cut = hertz / 22050.0;
+  std::vector<double> taps;
+  for (int n = -kHalf; n <= kHalf; ++n) {
+    const double x = std::numbers::pi * (n + kHalf) / kHalf;
+    const double window = 0.42 - 0.5 * std::cos(x) + 0.08 * std::cos(2 * x);
+    const double lowPass =
+        n == 0 ? 2 * cut : std::sin(2 * std::numbers::pi * cut * n) / (std::numbers::pi * n);
+    taps.push_back((n == 0 ? 1.0 : 0.0) - window * lowPass);
+  }
+  double above = 0, total = 0;
+  for (std::size_t i = 0; i < samples.size() + taps.size() - 1; ++i) {
+    double out = 0;
+    for (std::size_t k = 0; k < taps.size() && k <= i; ++k) {
+      if (i - k < samples.size()) out += taps[k] * samples[i - k];
+    }
+    above += out * out;
+  }
+  for (std::int16_t s : samples) total += static_cast<double>(s) * s;
+  return above / total;
+}
+
+constexpr double kFrame = 1.0 / 60;  // continuous fire restarts the shot and the hit every frame
+
+struct ContentBound {
+  const char* what;
+  int sound;
+  double (*share)(const std::vector<std::int16_t>&);
+  double most;
+};
+
+// Under continuous fire each restart cuts the sound at one frame: one still loud there plays as an
+// unbroken drone instead of a tick per frame, and hiss repeated sixty times a second grates.
+TEST(SoundContent, KeepsContinuousFireATickPerFrameWithoutHiss) {
+  using Pcm = std::vector<std::int16_t>;
+  const ContentBound bounds[] = {
+      {"shot after its first frame", 0, [](const Pcm& s) { return EnergyShare(s, kFrame, 10.0); }, 0.25},
+      {"hit after its first frame", 2, [](const Pcm& s) { return EnergyShare(s, kFrame, 10.0); }, 0.5},
+      {"hit above 6 kHz", 2, [](const Pcm& s) { return ShareAbove(s, 6000.0); }, 1.0 / 3},
+  };
+  for (const ContentBound& bound : bounds) {
+    EXPECT_LT(bound.share(Samples(Sound(bound.sound))), bound.most) << bound.what;
+  }
 }
 
 TEST(ExplosionSound, RumblesOnAndDecaysWithinASecond) {
