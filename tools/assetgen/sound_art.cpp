@@ -12,19 +12,22 @@ namespace {
 
 using Signal = std::vector<float>;
 
-constexpr float kPeak = 0.84f;  // -1.5 dBFS
+// -6 dBFS: the shot and the hit start together in every frame of continuous fire, and an explosion
+// may come on top, so each keeps well clear of full scale on its own.
+constexpr float kPeak = 0.5f;
 constexpr float kDt = 1.0f / static_cast<float>(kSampleRate);
 
 float TimeOf(std::size_t i) {
   return static_cast<float>(i) * kDt;
 }
 
-// Short rise at the start against clicks, and a fade over the last `fade` seconds to true silence.
+// A rounded rise over the first `attack` seconds against clicks, and a fade over the last `fade`
+// seconds to true silence.
 void ApplyEdges(Signal& signal, float attack, float fade) {
   const float length = TimeOf(signal.size());
   for (std::size_t i = 0; i < signal.size(); ++i) {
     const float t = TimeOf(i);
-    signal[i] *= Clamp01(t / attack) * Clamp01((length - kDt - t) / fade);
+    signal[i] *= SmoothStep(0.0f, attack, t) * Clamp01((length - kDt - t) / fade);
   }
 }
 
@@ -50,25 +53,28 @@ std::vector<std::int16_t> ToPcm(Signal signal) {
   return pcm;
 }
 
-// One-pole low-pass, cut-off in Hz, for shaping noise.
+// Two one-pole low-passes in a row, cut-off in Hz: steep enough to keep shaped noise out of the
+// hiss above a few kilohertz.
 class LowPass {
  public:
   float Step(float input, float cutoff) {
     const float k = 1.0f - std::exp(-2.0f * kPi * cutoff * kDt);
-    state_ += k * (input - state_);
-    return state_;
+    first_ += k * (input - first_);
+    second_ += k * (first_ - second_);
+    return second_;
   }
 
  private:
-  float state_ = 0.0f;
+  float first_ = 0.0f;
+  float second_ = 0.0f;
 };
 
 // An oscillator that follows a changing frequency without jumps.
 class Oscillator {
  public:
   float Sine(float frequency) { return std::sin(Advance(frequency)); }
-  // A rounded square: bright but without the harshest harmonics.
-  float Buzz(float frequency) { return std::tanh(3.0f * std::sin(Advance(frequency))); }
+  // A softly squared sine: a little body from its odd harmonics, none of them harsh.
+  float Round(float frequency) { return std::tanh(1.5f * std::sin(Advance(frequency))) / std::tanh(1.5f); }
 
  private:
   float Advance(float frequency) {
@@ -80,31 +86,30 @@ class Oscillator {
 
 }  // namespace
 
+// Continuous fire restarts the shot every frame, so only its first 16.7 ms is heard then: the chirp
+// and nearly all of its energy sit there and have died away by the next frame, which makes a
+// rattle of ticks rather than a drone. A faint tail, heard only after a single shot, finishes the
+// "pew".
 std::vector<std::int16_t> MakeShot() {
   Signal signal(kShotSamples);
-  Rng rng(7);
-  Oscillator tone, sub;
-  LowPass noiseBody;
+  Oscillator tone, body;
   for (std::size_t i = 0; i < signal.size(); ++i) {
     const float t = TimeOf(i);
-    const float frequency = 280.0f + 1700.0f * std::exp(-t / 0.045f);
-    const float zap = 0.8f * tone.Buzz(frequency) * std::exp(-t / 0.055f);
-    const float body = 0.35f * sub.Sine(frequency * 0.5f) * std::exp(-t / 0.08f);
-    const float white = rng.Uniform(-1.0f, 1.0f);
-    const float hiss = 0.45f * (white - noiseBody.Step(white, 2500.0f)) * std::exp(-t / 0.012f);
-    signal[i] = zap + body + hiss;
-  }
-  // Two faint echoes fill the rest of the sound.
-  const Signal dry = signal;
-  for (const auto& [delay, level] : {std::pair{0.11f, 0.22f}, std::pair{0.23f, 0.08f}}) {
-    const auto offset = static_cast<std::size_t>(delay * static_cast<float>(kSampleRate));
-    for (std::size_t i = offset; i < signal.size(); ++i) signal[i] += level * dry[i - offset];
+    // From 1.6 kHz to about 1 kHz within the frame: a clear pitch in the middle of the range, which
+    // repeats into a rattle; higher, sixty of them a second turn into a whine.
+    const float frequency = 560.0f + 1000.0f * std::exp(-t / 0.02f);
+    const float level = std::exp(-t / 0.0045f) + 0.15f * std::exp(-t / 0.05f);
+    // An octave below, shorter still: a little weight to each tick.
+    const float knock = 0.35f * body.Sine(0.5f * frequency) * std::exp(-t / 0.006f);
+    signal[i] = level * tone.Round(frequency) + knock;
   }
   RemoveOffset(signal);
-  ApplyEdges(signal, 0.002f, 0.1f);
+  ApplyEdges(signal, 0.0015f, 0.05f);
   return ToPcm(signal);
 }
 
+// A boom that is over within a second: a falling low tone under a roar that darkens as it dies,
+// then silence for the rest of the sound's length.
 std::vector<std::int16_t> MakeExplosion() {
   Signal signal(kExplosionSamples);
   Rng rng(19);
@@ -113,37 +118,50 @@ std::vector<std::int16_t> MakeExplosion() {
   for (std::size_t i = 0; i < signal.size(); ++i) {
     const float t = TimeOf(i);
     const float white = rng.Uniform(-1.0f, 1.0f);
-    // The roar darkens as it dies away; the rumble underneath lasts longest.
-    const float roarCutoff = 250.0f + 3200.0f * std::exp(-t / 0.22f);
-    const float noise = 1.7f * roar.Step(white, roarCutoff) * std::exp(-t / 0.5f);
-    const float low = 5.0f * rumble.Step(white, 90.0f) * std::exp(-t / 0.9f);
-    const float boom = 0.9f * thump.Sine(32.0f + 70.0f * std::exp(-t / 0.11f)) * std::exp(-t / 0.3f);
-    signal[i] = std::tanh(1.4f * (noise + low + boom));
+    // The roar darkens as it dies away; the rumble and the falling tone underneath give it weight.
+    const float roarCutoff = 200.0f + 2800.0f * std::exp(-t / 0.08f);
+    const float noise = 6.0f * roar.Step(white, roarCutoff) * std::exp(-t / 0.15f);
+    const float low = 25.0f * rumble.Step(white, 110.0f) * std::exp(-t / 0.28f);
+    const float boom = thump.Sine(38.0f + 80.0f * std::exp(-t / 0.07f)) * std::exp(-t / 0.2f);
+    // Whatever is left fades out smoothly before a second has passed.
+    const float over = 1.0f - SmoothStep(0.55f, 1.0f, t);
+    signal[i] = std::tanh(1.5f * (noise + low + boom)) * over;
   }
   RemoveOffset(signal);
-  ApplyEdges(signal, 0.004f, 0.25f);
+  ApplyEdges(signal, 0.003f, 0.25f);
   return ToPcm(signal);
 }
 
+// A shot striking rock: a low knock that drops in pitch, with a burst of band-limited grit at the
+// strike and a few crumbs of debris after, all of it below a few kilohertz so that it thumps rather
+// than hisses. Like the shot, it is restarted every frame while the player fires at a rock, so most
+// of it is over within a frame.
 std::vector<std::int16_t> MakeHit() {
   Signal signal(kHitSamples);
   Rng rng(23);
-  Oscillator ring1, ring2;
-  LowPass band;
-  float crackle = 0.0f;  // level of the current pop, decaying fast
+  Oscillator thump;
+  LowPass gritTop, gritBottom, debrisTop, debrisBottom;
+  float crackle = 0.0f;  // level of the current crumb, decaying fast
   for (std::size_t i = 0; i < signal.size(); ++i) {
     const float t = TimeOf(i);
-    // Pops arrive often at first and ever more rarely.
-    const float rate = 900.0f * std::exp(-t / 0.16f) + 20.0f * std::exp(-t / 0.5f);
-    if (rng.Uniform(0.0f, 1.0f) < rate * kDt) crackle = rng.Uniform(0.3f, 1.0f) * std::exp(-t / 0.35f);
-    crackle *= 0.993f;
+    const float frequency = 110.0f + 170.0f * std::exp(-t / 0.012f);
+    const float knock = thump.Sine(frequency) * (std::exp(-t / 0.007f) + 0.25f * std::exp(-t / 0.05f));
     const float white = rng.Uniform(-1.0f, 1.0f);
-    const float pops = 1.6f * crackle * (white - band.Step(white, 1200.0f));
-    const float knock = (0.5f * ring1.Sine(2350.0f) + 0.35f * ring2.Sine(3720.0f)) * std::exp(-t / 0.025f);
-    signal[i] = pops + knock + 0.6f * white * std::exp(-t / 0.006f);
+    // Noise between 300 Hz and 2.5 kHz for a few milliseconds: the grit of the strike.
+    const float band = gritTop.Step(white, 2500.0f) - gritBottom.Step(white, 300.0f);
+    const float grit = 3.0f * band * std::exp(-t / 0.008f);
+    // Crumbs start only after a frame, so that continuous fire hears a clean knock, and then arrive
+    // ever more rarely.
+    const float rate = 300.0f * SmoothStep(0.017f, 0.03f, t) * std::exp(-t / 0.1f);
+    if (rng.Uniform(0.0f, 1.0f) < rate * kDt) crackle = rng.Uniform(0.3f, 1.0f) * std::exp(-t / 0.12f);
+    crackle *= 0.99f;
+    // Filtered after the crumbs' sudden onsets, so that they crackle without clicking.
+    const float crumbs = crackle * rng.Uniform(-1.0f, 1.0f);
+    const float debris = 2.0f * (debrisTop.Step(crumbs, 2500.0f) - debrisBottom.Step(crumbs, 500.0f));
+    signal[i] = knock + grit + debris;
   }
   RemoveOffset(signal);
-  ApplyEdges(signal, 0.001f, 0.1f);
+  ApplyEdges(signal, 0.0015f, 0.05f);
   return ToPcm(signal);
 }
 
