@@ -6,9 +6,7 @@
 #include "runtime/platform/sdl/sdl_platform.h"
 
 int main() {
-  const std::unique_ptr<rt::platform::Platform> machine = rt::platform::CreateSdlPlatform();
-  rt::platform::Install(machine.get());
-  const int exitCode = pellaris::RunProgram(pellaris::PlayGame);
-  rt::platform::Install(nullptr);
-  return exitCode;
+  const std::unique_ptr<rt::platform::SdlBackend> machine = rt::platform::CreateSdlBackend();
+  const rt::platform::ScopedBackend installed(machine->Facets());
+  return pellaris::RunProgram(pellaris::PlayGame);
 }

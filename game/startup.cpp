@@ -3,12 +3,12 @@
 #include "assets/catalogue.h"
 #include "game/state.h"
 #include "runtime/display/message_box.h"
-#include "runtime/display/runtime.h"
 #include "runtime/display/screen.h"
 #include "runtime/display/window.h"
 #include "runtime/display/windowed_screen.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/input/mouse.h"
+#include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sprites/sprite.h"
 

@@ -46,13 +46,12 @@ void BM_MemsetPeer(benchmark::State& state) {
 
 // Real time per iteration is the frame period; CPU time per iteration is what the wait costs.
 void BM_WindowedFrameTimer(benchmark::State& state) {
-  const std::unique_ptr<rt::platform::Platform> machine = rt::platform::CreateSdlPlatform();
-  rt::platform::Install(machine.get());
+  const std::unique_ptr<rt::platform::SdlBackend> machine = rt::platform::CreateSdlBackend();
+  const rt::platform::ScopedBackend installed(machine->Facets());
   rt::SetFrameRate(60);
   for (auto _ : state) benchmark::DoNotOptimize(rt::WaitFrameTick());
   state.counters["frames_per_second"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  rt::platform::Install(nullptr);
 }
 
 BENCHMARK(BM_ClearScreen32);

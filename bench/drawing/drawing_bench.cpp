@@ -13,9 +13,9 @@
 #include <random>
 #include <vector>
 
-#include "runtime/display/runtime.h"
 #include "runtime/display/screen.h"
 #include "runtime/platform/headless/headless_platform.h"
+#include "runtime/runtime.h"
 #include "runtime/sprites/blit.h"
 #include "runtime/sprites/collision.h"
 #include "runtime/sprites/drawing.h"

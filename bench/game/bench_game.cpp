@@ -12,11 +12,11 @@
 #include "game/title.h"
 #include "runtime/core/date.h"
 #include "runtime/core/random.h"
-#include "runtime/display/runtime.h"
 #include "runtime/display/screen.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/input/mouse.h"
 #include "runtime/platform/headless/headless_platform.h"
+#include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sprites/sprite.h"
 
@@ -28,8 +28,7 @@ namespace {
 using rt::platform::Action;
 
 void BusyRoundFrame(benchmark::State& state) {
-  rt::platform::HeadlessPlatform machine;
-  rt::platform::ScopedPlatform installed(machine);
+  rt::platform::InstalledHeadless machine;
   ClearGameState();
   rt::StartRuntime();
   SetStartValues();

@@ -15,7 +15,7 @@ namespace {
 
 void StartOnce() {
   static const bool started = [] {
-    rt::platform::Install(new rt::platform::HeadlessPlatform());
+    rt::platform::Install((new rt::platform::HeadlessPlatform())->Facets());
     rt::InitSpriteSystem();
     rt::EnablePngDecoder();
     return true;

@@ -12,7 +12,7 @@ namespace {
 rt::platform::HeadlessPlatform& Device() {
   static rt::platform::HeadlessPlatform* device = [] {
     auto* headless = new rt::platform::HeadlessPlatform();
-    rt::platform::Install(headless);
+    rt::platform::Install(headless->Facets());
     rt::InitSoundSystem();
     return headless;
   }();

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "runtime/core/runtime_state.h"
 #include "runtime/platform/platform.h"
 
 namespace rt {
@@ -118,8 +119,12 @@ std::size_t RenderStep(const char*& cursor, DateValue value, char* out) {
 
 // The mask is read from a private copy: it may lie in the accumulator, which moves as the output
 // grows. The copy's buffer is kept, so formatting every frame allocates nothing.
+struct DateState : LibraryState {
+  std::vector<char> mask;
+};
+
 const char* CopyOfMask(const char* mask) {
-  static std::vector<char> copy;
+  std::vector<char>& copy = PartOf<DateState>(Runtime().dates).mask;
   copy.assign(mask, mask + std::strlen(mask) + 1);
   return copy.data();
 }
@@ -139,7 +144,7 @@ DateValue MakeDate(int year, int month, int day, int hour, int minute, int secon
 }
 
 DateValue CurrentDate() {
-  const platform::LocalDateTime now = platform::Get().LocalTime();
+  const platform::LocalDateTime now = platform::Clock().LocalTime();
   return MakeDate(now.year, now.month, now.day, now.hour, now.minute, now.second);
 }
 

@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "runtime/core/runtime_state.h"
 #include "runtime/platform/platform.h"
 
 namespace rt {
@@ -28,8 +29,15 @@ std::uint32_t MapToRange(std::uint64_t r, std::uint32_t n) {
   return static_cast<std::uint32_t>((high + (low >> 32)) >> 32);
 }
 
-RandomGenerator processGenerator;
-bool processSeeded = false;
+// The process's generator, seeded at its first use unless a seed was given.
+struct ProcessRandom : LibraryState {
+  RandomGenerator generator;
+  bool seeded = false;
+};
+
+ProcessRandom& State() {
+  return PartOf<ProcessRandom>(Runtime().random);
+}
 
 }  // namespace
 
@@ -64,13 +72,13 @@ std::int32_t RandomGenerator::Int(std::int32_t max) {
 }
 
 std::int32_t RandomInt(std::int32_t max) {
-  if (!processSeeded) RandomSeed(platform::Get().TickMs());
-  return processGenerator.Int(max);
+  if (!State().seeded) RandomSeed(platform::Clock().TickMs());
+  return State().generator.Int(max);
 }
 
 void RandomSeed(std::uint32_t seed) {
-  processSeeded = true;
-  processGenerator.Seed(seed);
+  State().seeded = true;
+  State().generator.Seed(seed);
 }
 
 }  // namespace rt

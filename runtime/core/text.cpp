@@ -6,6 +6,8 @@
 #include <limits>
 #include <new>
 
+#include "runtime/core/runtime_state.h"
+
 namespace rt {
 
 namespace {
@@ -18,15 +20,14 @@ constexpr std::size_t kSpare = 5;
 constexpr std::size_t kRoom = 4;
 constexpr std::size_t kNumberReservation = 32;
 
-struct Accumulator {
+struct Accumulator : LibraryState {
   std::vector<char> buffer = std::vector<char>(kStartCapacity + kSpare);
   std::size_t capacity = kStartCapacity;
   TextPosition top = 0;
 };
 
 Accumulator& State() {
-  static Accumulator accumulator;
-  return accumulator;
+  return PartOf<Accumulator>(Runtime().text);
 }
 
 bool Inside(const std::vector<char>& buffer, const char* pointer) {
@@ -108,7 +109,7 @@ std::size_t AccumulatorCapacity() {
 }
 
 void StartStringRuntime() {
-  State() = Accumulator();
+  Runtime().text.reset();
 }
 
 void AppendString(const char* text) {

@@ -5,7 +5,7 @@
 namespace rt {
 
 void SleepMs(int milliseconds) {
-  if (milliseconds > 0) platform::Get().SleepMs(milliseconds);
+  if (milliseconds > 0) platform::Clock().SleepMs(milliseconds);
 }
 
 }  // namespace rt

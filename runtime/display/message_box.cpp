@@ -8,7 +8,7 @@ int ShowMessage(const char* title, const char* text, int flags) {
   using platform::MessageAnswer;
   const auto buttons =
       flags == kMessageYesNo ? platform::MessageButtons::YesNo : platform::MessageButtons::Ok;
-  switch (platform::Get().ShowMessageBox(title ? title : "", text ? text : "", buttons)) {
+  switch (platform::Dialogs().ShowMessageBox(title ? title : "", text ? text : "", buttons)) {
     case MessageAnswer::Yes:
       return kAnswerYes;
     case MessageAnswer::No:

@@ -34,11 +34,6 @@ Surface* BlitTarget();  // the back buffer, or nullptr with no screen
 // True while a full-screen display lacks the focus: blits draw nothing then.
 bool FullScreenInactive();
 
-// Run when a screen closes (the sprite store frees every sprite there) and when a full-screen display
-// loses the focus (the mouse gives itself back); set by the higher libraries as they start.
-void SetCloseScreenHook(void (*hook)());
-void SetDeactivationHook(void (*hook)());
-
 int SetFrameRate(int rate);
 int WaitFrameTick();
 

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <deque>
 #include <memory>
-#include <optional>
 #include <vector>
 
-#include "runtime/display/runtime.h"
+#include "runtime/core/runtime_state.h"
 #include "runtime/display/screen.h"
 #include "runtime/platform/platform.h"
 
@@ -48,34 +47,43 @@ struct QueuedEvent {
 
 void CloseWindowInSlot(ObjectNumber number);
 
-struct WindowLibrary {
-  ObjectTable<WindowRecord> windows{kTableStep, CloseWindowInSlot};
-  std::deque<QueuedEvent> queue;
-};
-
 struct Icon {
   std::vector<std::uint32_t> pixels;
   int width = 0, height = 0;
 };
 
-std::unique_ptr<WindowLibrary> library;
-Icon icon;
+// The window table and its event queue while the library runs; the icon outlives them, as every
+// window opened later takes it too.
+struct WindowLibrary : LibraryState {
+  std::unique_ptr<ObjectTable<WindowRecord>> windows;
+  std::deque<QueuedEvent> queue;
+  Icon icon;
+};
+
+WindowLibrary& Library() {
+  return PartOf<WindowLibrary>(Runtime().windows);
+}
+
+// The window table, or nullptr while the library is not running.
+ObjectTable<WindowRecord>* Table() {
+  return Library().windows.get();
+}
 
 void DestroyRecordWindow(const WindowRecord& record) {
-  if (record.id != 0) platform::Get().DestroyWindow(record.id);
+  if (record.id != 0) platform::Video().DestroyWindow(record.id);
 }
 
 // Runs before a number is opened again: the old window goes first.
 void CloseWindowInSlot(ObjectNumber number) {
-  if (const WindowRecord* record = library->windows.Get(number)) DestroyRecordWindow(*record);
+  if (const WindowRecord* record = Table()->Get(number)) DestroyRecordWindow(*record);
 }
 
 // Places a window centred on the active window, whose frame is taken to be like ours.
 // Without one the position stays as given.
 void CentreOnActiveWindow(platform::WindowDesc& desc) {
-  const WindowId active = platform::Get().FocusedWindow();
+  const WindowId active = platform::Video().FocusedWindow();
   platform::Rect outer, client;
-  if (active == 0 || !platform::Get().WindowGeometry(active, outer, client)) return;
+  if (active == 0 || !platform::Video().WindowGeometry(active, outer, client)) return;
   const int frameWidth = desc.decorated ? outer.width - client.width : 0;
   const int frameHeight = desc.decorated ? outer.height - client.height : 0;
   desc.x = std::max(0, outer.x + (outer.width - (desc.clientWidth + frameWidth)) / 2);
@@ -85,7 +93,7 @@ void CentreOnActiveWindow(platform::WindowDesc& desc) {
 // Centred on the screen; a window larger than the screen starts at its top-left corner instead.
 void CentreOnScreen(platform::WindowDesc& desc) {
   int width = 0, height = 0, depth = 0;
-  const bool known = platform::Get().DesktopMode(width, height, depth);
+  const bool known = platform::Video().DesktopMode(width, height, depth);
   desc.centred = !known || (desc.clientWidth < width && desc.clientHeight < height);
   if (!desc.centred) desc.x = desc.y = 0;
 }
@@ -113,7 +121,7 @@ platform::WindowDesc Describe(int x, int y, int width, int height, const char* t
 
 ObjectNumber FindWindowNumber(WindowId id) {
   ObjectNumber found = -1;
-  library->windows.ForEach([&](ObjectNumber number, const WindowRecord& record) {
+  Table()->ForEach([&](ObjectNumber number, const WindowRecord& record) {
     if (record.id != id) return true;
     found = number;
     return false;
@@ -146,7 +154,8 @@ void QueueWindowEvent(const platform::Event& event) {
   const ObjectNumber window = FindWindowNumber(event.window);
   if (window < 0) return;
   const QueuedEvent queued{code, window};
-  if (library->queue.empty() || !(library->queue.back() == queued)) library->queue.push_back(queued);
+  std::deque<QueuedEvent>& queue = Library().queue;
+  if (queue.empty() || !(queue.back() == queued)) queue.push_back(queued);
 }
 
 int ButtonMessage(int button, int leftMessage) {
@@ -195,68 +204,46 @@ int RawMessageNumber(const platform::Event& event) {
   return 0;
 }
 
-// Consecutive mouse motions of one window are taken as one message, as the system's queue merges
-// them, so that one call per frame keeps up with a moving mouse. The first other event taken while
-// merging waits here for the next call.
-std::optional<platform::Event> heldEvent;
-
-bool TakeEvent(platform::Event& event, int timeoutMs) {
-  if (heldEvent) {
-    event = *heldEvent;
-    heldEvent.reset();
-  } else if (!platform::Get().NextEvent(event, timeoutMs)) {
-    return false;
-  }
-  platform::Event next;
-  while (event.type == EventType::MouseMotion && platform::Get().NextEvent(next, 0)) {
-    if (next.type != EventType::MouseMotion || next.window != event.window) {
-      heldEvent = next;
-      break;
-    }
-    event.dx += next.dx;
-    event.dy += next.dy;
-  }
-  return true;
-}
-
 int EventCall(int timeoutMs) {
-  if (library && !library->queue.empty()) {
-    const QueuedEvent oldest = library->queue.front();
-    library->queue.pop_front();
+  std::deque<QueuedEvent>& queue = Library().queue;
+  if (Table() && !queue.empty()) {
+    const QueuedEvent oldest = queue.front();
+    queue.pop_front();
     return oldest.code;
   }
   platform::Event event;
-  if (!TakeEvent(event, timeoutMs)) return kEventNone;
+  if (!platform::Input().NextEvent(event, timeoutMs)) return kEventNone;
   return DispatchEvent(event);
 }
 
 }  // namespace
 
 void StartWindowLibrary() {
-  if (library) return;
-  heldEvent.reset();
-  library = std::make_unique<WindowLibrary>();
-  RegisterEndRoutine(EndOrder::Windows, EndWindowLibrary);
+  if (Table()) return;
+  Library().windows = std::make_unique<ObjectTable<WindowRecord>>(kTableStep, CloseWindowInSlot);
+  Library().queue.clear();
 }
 
 void EndWindowLibrary() {
-  if (!library) return;
-  library->windows.ResetIteration();
+  ObjectTable<WindowRecord>* table = Table();
+  if (!table) return;
+  table->ResetIteration();
   ObjectNumber number = 0;
-  while (library->windows.Next(&number)) CloseWindow(number);
-  library.reset();
-  heldEvent.reset();
+  while (table->Next(&number)) CloseWindow(number);
+  Library().windows.reset();
+  Library().queue.clear();
 }
 
 ObjectNumber OpenWindow(ObjectNumber number, int x, int y, int width, int height, const char* title,
                         std::uint32_t flags) {
-  if (!library || width <= 0 || height <= 0) return 0;
+  ObjectTable<WindowRecord>* table = Table();
+  if (!table || width <= 0 || height <= 0) return 0;
   ObjectNumber assigned = 0;
-  WindowRecord* record = library->windows.Allocate(number, &assigned);
+  WindowRecord* record = table->Allocate(number, &assigned);
   if (!record) return 0;
-  const WindowId id = platform::Get().CreateWindow(Describe(x, y, width, height, title, flags));
+  const WindowId id = platform::Video().CreateWindow(Describe(x, y, width, height, title, flags));
   if (id == 0) {
-    library->windows.Free(assigned);
+    table->Free(assigned);
     return 0;
   }
   record->id = id;
@@ -265,17 +252,17 @@ ObjectNumber OpenWindow(ObjectNumber number, int x, int y, int width, int height
 }
 
 std::int64_t WindowHandle(ObjectNumber number) {
-  if (!library) return 0;
-  const WindowRecord* record = library->windows.Get(number);
+  ObjectTable<WindowRecord>* table = Table();
+  const WindowRecord* record = table ? table->Get(number) : nullptr;
   return record ? record->id : 0;
 }
 
 void CloseWindow(ObjectNumber number) {
-  if (!library) return;
-  const WindowRecord* record = library->windows.Get(number);
+  ObjectTable<WindowRecord>* table = Table();
+  const WindowRecord* record = table ? table->Get(number) : nullptr;
   if (!record) return;
   DestroyRecordWindow(*record);
-  library->windows.Free(number);
+  table->Free(number);
 }
 
 int PollWindowEvent() {
@@ -287,11 +274,13 @@ int WaitWindowEvent() {
 
 void SetProgramIcon(const std::uint32_t* pixels, int width, int height) {
   if (!pixels || width <= 0 || height <= 0) return;
+  Icon& icon = Library().icon;
   icon.pixels.assign(pixels, pixels + static_cast<std::size_t>(width) * height);
   icon.width = width;
   icon.height = height;
-  if (!library) return;
-  library->windows.ForEach([](ObjectNumber, const WindowRecord& record) {
+  ObjectTable<WindowRecord>* table = Table();
+  if (!table) return;
+  table->ForEach([](ObjectNumber, const WindowRecord& record) {
     ApplyProgramIcon(record.id);
     return true;
   });
@@ -299,17 +288,18 @@ void SetProgramIcon(const std::uint32_t* pixels, int width, int height) {
 
 void DispatchPendingEvents() {
   platform::Event event;
-  while (TakeEvent(event, 0)) DispatchEvent(event);
+  while (platform::Input().NextEvent(event, 0)) DispatchEvent(event);
 }
 
 void ApplyProgramIcon(std::uint32_t window) {
+  const Icon& icon = Library().icon;
   if (!icon.pixels.empty())
-    platform::Get().SetWindowIcon(window, icon.pixels.data(), icon.width, icon.height);
+    platform::Video().SetWindowIcon(window, icon.pixels.data(), icon.width, icon.height);
 }
 
 int DispatchEvent(const platform::Event& event) {
   HandleDisplayEvent(event);
-  if (library) QueueWindowEvent(event);
+  if (Table()) QueueWindowEvent(event);
   return RawMessageNumber(event);
 }
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "runtime/display/object_table.h"
+#include "runtime/core/object_table.h"
 
 namespace rt::platform {
 struct Event;

@@ -1,5 +1,6 @@
 #include "runtime/display/windowed_screen.h"
 
+#include "runtime/display/display_state.h"
 #include "runtime/display/screen.h"
 #include "runtime/platform/platform.h"
 
@@ -9,20 +10,12 @@ namespace {
 
 constexpr int kWindowedFrameRate = 60;  // each frame period is just over 1/61 s
 
-struct Geometry {
-  int x = 0, y = 0;
-  int width = 0, height = 0;
-  int rightOffset = 0, bottomOffset = 0;
-  bool autoStretch = false;
-};
-Geometry geometry;
-
-// Where the back buffer goes in the client area: 1:1 at (x, y), or stretched over the client area
-// less (x, y) at the top left and the offsets at the bottom right.
+// Where the back buffer goes in the client area.
 platform::Rect Destination() {
+  const WindowedGeometry& geometry = Display().geometry;
   platform::Rect dest{geometry.x, geometry.y, geometry.width, geometry.height};
   platform::Rect outer, client;
-  if (geometry.autoStretch && platform::Get().WindowGeometry(DisplayWindow(), outer, client)) {
+  if (geometry.autoStretch && platform::Video().WindowGeometry(DisplayWindow(), outer, client)) {
     dest.width = client.width - geometry.x - geometry.rightOffset;
     dest.height = client.height - geometry.y - geometry.bottomOffset;
   }
@@ -31,7 +24,7 @@ platform::Rect Destination() {
 
 int DesktopDepth() {
   int width = 0, height = 0, depth = 0;
-  if (!platform::Get().DesktopMode(width, height, depth)) return 0;
+  if (!platform::Video().DesktopMode(width, height, depth)) return 0;
   // The back buffer holds 16-bit 5-6-5 or 32-bit pixels; deeper or unusual desktops get 32 bits.
   return depth == 16 ? 16 : 32;
 }
@@ -44,12 +37,12 @@ int OpenWindowedScreen(std::int64_t window, int x, int y, int width, int height,
   if (window <= 0 || window > static_cast<std::int64_t>(UINT32_MAX)) return 0;
   const auto id = static_cast<platform::WindowId>(window);
   platform::Rect outer, client;
-  if (!platform::Get().WindowGeometry(id, outer, client)) return 0;
+  if (!platform::Video().WindowGeometry(id, outer, client)) return 0;
   const int depth = DesktopDepth();
   if (depth == 0) return 0;
   if (!OpenScreenSurface(id, width, height, depth, true)) return 0;
   UseAutomaticFrameRate(kWindowedFrameRate);
-  geometry = Geometry{x, y, width, height, rightOffset, bottomOffset, autoStretch != 0};
+  Display().geometry = WindowedGeometry{x, y, width, height, rightOffset, bottomOffset, autoStretch != 0};
   return 1;
 }
 
@@ -73,9 +66,9 @@ platform::Rect WindowedScreenArea() {
 
 void ClearWindowedScreenArea(std::uint32_t window) {
   platform::Rect outer, client;
-  if (!platform::Get().WindowGeometry(window, outer, client)) return;
+  if (!platform::Video().WindowGeometry(window, outer, client)) return;
   const std::uint32_t black = 0;
-  platform::Get().Present(window, &black, 1, 1, 4, platform::Rect{0, 0, client.width, client.height});
+  platform::Video().Present(window, &black, 1, 1, 4, platform::Rect{0, 0, client.width, client.height});
 }
 
 }  // namespace rt

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "runtime/display/runtime.h"
+#include "runtime/core/runtime_state.h"
 #include "runtime/display/screen.h"
 #include "runtime/display/windowed_screen.h"
 #include "runtime/platform/platform.h"
@@ -25,9 +25,8 @@ struct Motion {
   int buttonEvents = 0;
 };
 
-struct Mouse {
+struct Mouse : LibraryState {
   bool present = false;
-  bool used = false;
   bool attached = false;  // false: the next read takes the mouse afresh
   bool acquired = false;
   bool released = false;
@@ -37,7 +36,9 @@ struct Mouse {
   Motion last;  // the last read's sums and the buttons' states
 };
 
-Mouse mouse;
+Mouse& State() {
+  return PartOf<Mouse>(Runtime().mouse);
+}
 
 int SaturatingAdd(int a, int b) {
   const std::int64_t sum = static_cast<std::int64_t>(a) + b;
@@ -51,35 +52,35 @@ int ClampToScreen(int position, int delta, int size) {
 }
 
 void SetRelative(bool on) {
-  if (mouse.relative == on) return;
-  mouse.relative = on;
-  platform::Get().SetRelativeMouse(on);
+  if (State().relative == on) return;
+  State().relative = on;
+  platform::Input().SetRelativeMouse(on);
 }
 
 void DiscardWaitingEvents() {
   platform::MouseEvent records[kFetchChunk];
-  while (platform::Get().TakeMouseEvents(records, kFetchChunk) == kFetchChunk) {
+  while (platform::Input().TakeMouseEvents(records, kFetchChunk) == kFetchChunk) {
   }
 }
 
 // Taking the mouse starts from a clean slate: what happened while it was not ours is not the game's.
 void Acquire() {
   DiscardWaitingEvents();
-  mouse.acquired = true;
+  State().acquired = true;
   if (!WindowedScreenOpen()) SetRelative(true);
 }
 
 void Unacquire() {
-  mouse.acquired = false;
+  State().acquired = false;
   SetRelative(false);
 }
 
 void FreeCursor() {
   if (WindowedScreenOpen()) {
-    platform::Get().ConfineCursor(DisplayWindow(), nullptr);
-    if (!mouse.cursorShown) {
-      platform::Get().ShowCursor(true);
-      mouse.cursorShown = true;
+    platform::Input().ConfineCursor(DisplayWindow(), nullptr);
+    if (!State().cursorShown) {
+      platform::Input().ShowCursor(true);
+      State().cursorShown = true;
     }
   }
   Unacquire();
@@ -87,10 +88,10 @@ void FreeCursor() {
 
 void CaptureCursor() {
   const platform::Rect area = WindowedScreenArea();
-  platform::Get().ConfineCursor(DisplayWindow(), &area);
-  if (mouse.cursorShown) {
-    platform::Get().ShowCursor(false);
-    mouse.cursorShown = false;
+  platform::Input().ConfineCursor(DisplayWindow(), &area);
+  if (State().cursorShown) {
+    platform::Input().ShowCursor(false);
+    State().cursorShown = false;
   }
 }
 
@@ -109,11 +110,11 @@ void Apply(const platform::MouseEvent& record, Motion& motion) {
 // Applies every waiting record in order, starting from the current buttons.
 Motion Collect() {
   Motion motion;
-  motion.buttons = mouse.last.buttons;
+  motion.buttons = State().last.buttons;
   platform::MouseEvent records[kFetchChunk];
   int taken = kFetchChunk;
   while (taken == kFetchChunk) {
-    taken = platform::Get().TakeMouseEvents(records, kFetchChunk);
+    taken = platform::Input().TakeMouseEvents(records, kFetchChunk);
     for (int i = 0; i < taken; ++i) Apply(records[i], motion);
   }
   return motion;
@@ -122,100 +123,100 @@ Motion Collect() {
 // More button changes than the mouse keeps: they are lost, and so is the knowledge of which of the
 // two main buttons is held.
 int Overflow() {
-  mouse.last.buttons[0] = mouse.last.buttons[1] = 0;
+  State().last.buttons[0] = State().last.buttons[1] = 0;
   return 0;
 }
 
 void ClearSums() {
-  mouse.last.dx = mouse.last.dy = mouse.last.wheel = 0;
+  State().last.dx = State().last.dy = State().last.wheel = 0;
 }
 
 }  // namespace
 
 int InitMouseInput() {
-  mouse.used = true;
-  RegisterEndRoutine(EndOrder::Mouse, EndMouseInput);
-  SetDeactivationHook(Unacquire);
-  if (!platform::Get().HasMouse()) return 0;
-  mouse.present = true;
-  mouse.cursorShown = true;
-  mouse.attached = false;
-  mouse.released = false;
+  State();
+  Runtime().displayDeactivated.Connect(Unacquire);
+  if (!platform::Input().HasMouse()) return 0;
+  State().present = true;
+  State().cursorShown = true;
+  State().attached = false;
+  State().released = false;
   return 1;
 }
 
 int ReadMouse() {
   ClearSums();
-  if (!mouse.present) return 0;
-  if (mouse.released || !ScreenActive()) {
+  if (!State().present) return 0;
+  if (State().released || !ScreenActive()) {
     FreeCursor();
     return 0;
   }
   if (WindowedScreenOpen()) CaptureCursor();
-  if (!mouse.attached) {
-    mouse.attached = true;
+  if (!State().attached) {
+    State().attached = true;
     Acquire();
-  } else if (!mouse.acquired) {
+  } else if (!State().acquired) {
     Acquire();  // the focus came back: this read only takes the mouse again
     return 0;
   }
   const Motion motion = Collect();
   if (motion.buttonEvents > kBufferedButtonEvents) return Overflow();
-  mouse.last = motion;
-  mouse.x = ClampToScreen(mouse.x, motion.dx, ScreenWidth());
-  mouse.y = ClampToScreen(mouse.y, motion.dy, ScreenHeight());
+  State().last = motion;
+  State().x = ClampToScreen(State().x, motion.dx, ScreenWidth());
+  State().y = ClampToScreen(State().y, motion.dy, ScreenHeight());
   if (WindowedScreenOpen()) {
     const platform::Rect area = WindowedScreenArea();
-    platform::Get().WarpCursor(DisplayWindow(), area.x + mouse.x, area.y + mouse.y);
+    platform::Input().WarpCursor(DisplayWindow(), area.x + State().x, area.y + State().y);
   }
   return 1;
 }
 
 int MouseButtonDown(int button) {
   if (button < 1 || button > kButtons) return 0;
-  return mouse.last.buttons[button - 1];
+  return State().last.buttons[button - 1];
 }
 
 void ReleaseMouse(int flag) {
   if (flag != 1) {
-    mouse.released = false;
+    State().released = false;
     return;
   }
-  mouse.attached = false;
-  mouse.released = true;
-  if (mouse.present) FreeCursor();
+  State().attached = false;
+  State().released = true;
+  if (State().present) FreeCursor();
 }
 
 int MouseX() {
-  return mouse.x;
+  return State().x;
 }
 int MouseY() {
-  return mouse.y;
+  return State().y;
 }
 int MouseDeltaX() {
-  return mouse.last.dx;
+  return State().last.dx;
 }
 int MouseDeltaY() {
-  return mouse.last.dy;
+  return State().last.dy;
 }
 int MouseWheel() {
-  return mouse.last.wheel;
+  return State().last.wheel;
 }
 
 void MouseLocate(int x, int y) {
-  mouse.x = x;
-  mouse.y = y;
+  State().x = x;
+  State().y = y;
 }
 
 void EndMouseInput() {
-  if (!mouse.used) return;
-  if (mouse.present) {
-    platform::Get().ConfineCursor(DisplayWindow(), nullptr);
-    if (!mouse.cursorShown) platform::Get().ShowCursor(true);
+  const Mouse* mouse = FindPart<Mouse>(Runtime().mouse);
+  if (!mouse) return;
+  if (mouse->present) {
+    platform::Input().ConfineCursor(DisplayWindow(), nullptr);
+    if (!mouse->cursorShown) platform::Input().ShowCursor(true);
     SetRelative(false);
   }
-  SetDeactivationHook(nullptr);
-  mouse = Mouse{};
+  Runtime().displayDeactivated.Disconnect(Unacquire);
+  Runtime().mouse.reset();
 }
 
 }  // namespace rt

@@ -25,6 +25,7 @@ class EventQueue {
   void Push(const Event& event);
   bool Pop(Event& event);
   bool Empty() const { return events_.empty(); }
+  std::size_t Size() const { return events_.size(); }
 
   void ReadKeyState(std::uint8_t state[256]) const;
   int TakeMouseEvents(MouseEvent* out, int max);

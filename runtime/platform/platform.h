@@ -1,13 +1,12 @@
 // The one seam between the runtime and the machine. The runtime reaches windows, events, the cursor,
-// audio, message boxes and time only through this interface; a backend implements it (SDL2 for the
-// game, an in-memory headless one for tests, benchmarks and the replay tool). Whoever owns main
+// audio, message boxes and time only through the facets below; a backend implements them (SDL2 for
+// the game, an in-memory headless one for tests, benchmarks and the replay tool). Whoever owns main
 // installs exactly one backend before the runtime starts.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace rt::platform {
 
@@ -83,11 +82,14 @@ struct LocalDateTime {
   int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
 };
 
-class Platform {
- public:
-  virtual ~Platform() = default;
+// The facets of the machine. A backend implements the ones it offers; each is installed on its own,
+// and a facet a backend leaves out behaves as a machine without that device (no display, no input,
+// no audio, no message box). Every method is called on the game's thread unless it says otherwise.
 
-  // Desktop and windows.
+// Desktop, windows and presenting pictures.
+class VideoFacet {
+ public:
+  virtual ~VideoFacet() = default;
   virtual bool DesktopMode(int& width, int& height, int& depth) = 0;
   virtual WindowId CreateWindow(const WindowDesc& desc) = 0;
   // A borderless desktop-sized window; presentation scales into it (integer scale when it fits).
@@ -100,61 +102,105 @@ class Platform {
   virtual bool WindowGeometry(WindowId window, Rect& outer, Rect& client) = 0;
   // The window of this program that has the keyboard focus, or 0.
   virtual WindowId FocusedWindow() = 0;
-
   // Show a 0x00RRGGBB buffer. Windowed: at `dest` in the client area (stretched if sizes differ).
   // Full screen: `dest` is ignored; the buffer is scaled to fit and centred on black. With vsync a
   // full-screen present waits for the retrace.
   virtual void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
                        const Rect& dest) = 0;
+};
 
+// Events, the keyboard's and the mouse's state, and the cursor.
+class InputFacet {
+ public:
+  virtual ~InputFacet() = default;
   // One event, or false when none is pending (timeoutMs 0) or none came in time (-1 waits forever).
   virtual bool NextEvent(Event& event, int timeoutMs) = 0;
-
-  // Cursor and mouse. Relative mode hides the cursor and reports motion without an edge.
+  // Device state, kept by the backend from every event it takes (both calls take pending events
+  // first). Keys in the keyboard's numbering: 0x80 while held, else 0; auto-repeat never changes it.
+  virtual void ReadKeyState(std::uint8_t state[256]) = 0;
+  // Moves up to `max` of the mouse's records since the last call into `out`, oldest first, and
+  // returns how many; the rest wait for the next call.
+  virtual int TakeMouseEvents(MouseEvent* out, int max) = 0;
+  virtual bool HasKeyboard() = 0;
+  virtual bool HasMouse() = 0;
+  // Relative mode hides the cursor and reports motion without an edge.
   virtual void ShowCursor(bool visible) = 0;
   // The area is in the window's client coordinates; nullptr releases any confinement. The cursor is
   // held there only while the window has the focus.
   virtual void ConfineCursor(WindowId window, const Rect* clientArea) = 0;
   virtual void WarpCursor(WindowId window, int x, int y) = 0;  // client coordinates
   virtual void SetRelativeMouse(bool on) = 0;
-  virtual bool HasKeyboard() = 0;
-  virtual bool HasMouse() = 0;
+};
 
-  // Device state, kept by the backend from every event it takes (both calls take pending events first).
-  // Keys in the keyboard's numbering: 0x80 while held, else 0; auto-repeat never changes it.
-  virtual void ReadKeyState(std::uint8_t state[256]);
-  // Moves up to `max` of the mouse's records since the last call into `out`, oldest first, and returns
-  // how many; the rest wait for the next call.
-  virtual int TakeMouseEvents(MouseEvent* out, int max);
-
-  // Audio output. The obtained format is what the callback must produce.
+// The audio output. The obtained format is what the callback must produce.
+class AudioFacet {
+ public:
+  virtual ~AudioFacet() = default;
   virtual bool OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) = 0;
   virtual void CloseAudio() = 0;
   // Brief exclusion against the callback, for handing work to the mixer.
   virtual void LockAudio() = 0;
   virtual void UnlockAudio() = 0;
+};
 
-  // Modal message box; the program's other windows take no input while it is up.
-  virtual MessageAnswer ShowMessageBox(const std::string& title, const std::string& text,
-                                       MessageButtons buttons) = 0;
-
-  // Time.
+// Time.
+class ClockFacet {
+ public:
+  virtual ~ClockFacet() = default;
   virtual std::uint64_t Counter() = 0;  // monotonic high-resolution counter
   virtual std::uint64_t CounterFrequency() = 0;
   virtual void SleepMs(int milliseconds) = 0;
   virtual std::uint32_t TickMs() = 0;  // milliseconds since some start; seeds the random generator
   virtual LocalDateTime LocalTime() = 0;
-
   // Called by every FlipBuffers, presenting or not: the headless backend advances its virtual clock
   // and applies its script here.
   virtual void FrameBoundary() {}
+};
 
+// Modal message boxes; the program's other windows take no input while one is up.
+class DialogFacet {
+ public:
+  virtual ~DialogFacet() = default;
+  virtual MessageAnswer ShowMessageBox(const std::string& title, const std::string& text,
+                                       MessageButtons buttons) = 0;
+};
+
+// The running program itself.
+class ProcessFacet {
+ public:
+  virtual ~ProcessFacet() = default;
   virtual std::string ProgramPath() = 0;
 };
 
-// The installed backend; the runtime must not run without one.
-Platform& Get();
-void Install(Platform* backend);
+// A backend as whoever owns main installs it: the facets it offers, the others left null.
+struct Backend {
+  VideoFacet* video = nullptr;
+  InputFacet* input = nullptr;
+  AudioFacet* audio = nullptr;
+  ClockFacet* clock = nullptr;
+  DialogFacet* dialogs = nullptr;
+  ProcessFacet* process = nullptr;
+};
+
+// The installed backend's facets. The runtime must not run without an installed backend.
+VideoFacet& Video();
+InputFacet& Input();
+AudioFacet& Audio();
+ClockFacet& Clock();
+DialogFacet& Dialogs();
+ProcessFacet& Process();
+
+void Install(const Backend& backend);
+void Uninstall();
 bool Installed();
+
+// Installs a backend for the lifetime of the object: in main, in a tool, in a test.
+class ScopedBackend {
+ public:
+  explicit ScopedBackend(const Backend& backend) { Install(backend); }
+  ~ScopedBackend() { Uninstall(); }
+  ScopedBackend(const ScopedBackend&) = delete;
+  ScopedBackend& operator=(const ScopedBackend&) = delete;
+};
 
 }  // namespace rt::platform

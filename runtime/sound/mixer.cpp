@@ -14,8 +14,8 @@ constexpr int kMaxChannels = 8;
 
 class AudioLock {
  public:
-  AudioLock() { platform::Get().LockAudio(); }
-  ~AudioLock() { platform::Get().UnlockAudio(); }
+  AudioLock() { platform::Audio().LockAudio(); }
+  ~AudioLock() { platform::Audio().UnlockAudio(); }
   AudioLock(const AudioLock&) = delete;
   AudioLock& operator=(const AudioLock&) = delete;
 };
@@ -47,14 +47,14 @@ float Saturate(float sum) {
 
 bool Mixer::Open() {
   // The platform fills in the format before the callback first runs, so the callback reads it here.
-  if (!platform::Get().OpenAudio(&Mixer::Callback, this, format_)) return false;
+  if (!platform::Audio().OpenAudio(&Mixer::Callback, this, format_)) return false;
   if (format_.channels >= 1 && format_.channels <= kMaxChannels) return true;
   Close();
   return false;
 }
 
 void Mixer::Close() {
-  platform::Get().CloseAudio();
+  platform::Audio().CloseAudio();
   format_ = {};
 }
 

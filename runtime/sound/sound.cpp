@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/display/runtime.h"
+#include "runtime/core/runtime_state.h"
 #include "runtime/platform/platform.h"
 #include "runtime/sound/mixer.h"
 #include "runtime/sound/pcm_convert.h"
@@ -22,13 +22,14 @@ struct Sound {
   Mixer::VoiceId voice = 0;
 };
 
-struct SoundLibrary {
+struct SoundLibrary : LibraryState {
   ObjectTable<Sound> table{kTableStep, FreeSound};
   std::unique_ptr<Mixer> mixer;  // present while the device is open
 };
 
-std::unique_ptr<SoundLibrary> library;
-SoundStartObserver startObserver = nullptr;
+SoundLibrary* Library() {
+  return FindPart<SoundLibrary>(Runtime().sound);
+}
 
 // Converts once, at load, so that the mixer only adds samples.
 bool ConvertToDevice(const WavSamples& wav, const platform::AudioFormat& to, std::vector<std::uint8_t>& out) {
@@ -38,26 +39,27 @@ bool ConvertToDevice(const WavSamples& wav, const platform::AudioFormat& to, std
 }  // namespace
 
 int InitSoundSystem() {
-  if (!library) library = std::make_unique<SoundLibrary>();
-  RegisterEndRoutine(EndOrder::Sound, EndSoundSystem);
-  if (library->mixer) return 1;
+  SoundLibrary& library = PartOf<SoundLibrary>(Runtime().sound);
+  if (library.mixer) return 1;
   auto mixer = std::make_unique<Mixer>();
   if (!mixer->Open()) return 0;
-  library->mixer = std::move(mixer);
+  library.mixer = std::move(mixer);
   return 1;
 }
 
 void EndSoundSystem() {
+  SoundLibrary* library = Library();
   if (!library) return;
   library->table.ResetIteration();
   ObjectNumber number = 0;
   while (library->table.Next(&number)) FreeSound(number);
   // The voices are gone, so the callback touches no sample data while the device closes.
   if (library->mixer) library->mixer->Close();
-  library.reset();
+  Runtime().sound.reset();
 }
 
 ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::size_t length) {
+  SoundLibrary* library = Library();
   if (!library || !library->mixer) return 0;
   // Everything is checked and converted before the table is touched, so a failed load keeps the
   // number's earlier sound.
@@ -72,20 +74,22 @@ ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::si
   return number == kAutomaticObject ? assigned : 1;
 }
 
-void SetSoundStartObserver(SoundStartObserver observer) {
-  startObserver = observer;
+Signal<ObjectNumber>& SoundStarts() {
+  return Runtime().soundStarted;
 }
 
 int PlaySoundEffect(ObjectNumber number) {
+  SoundLibrary* library = Library();
   if (!library || !library->mixer) return 0;
   const Sound* sound = library->table.Get(number);
   if (!sound) return 0;
   library->mixer->Restart(sound->voice);
-  if (startObserver) startObserver(number);
+  SoundStarts().Emit(number);
   return 1;
 }
 
 void FreeSound(ObjectNumber number) {
+  SoundLibrary* library = Library();
   if (!library) return;
   const Sound* sound = library->table.Get(number);
   if (!sound) return;

@@ -5,12 +5,12 @@
 
 #include <cstddef>
 
-#include "runtime/display/object_table.h"
+#include "runtime/core/object_table.h"
+#include "runtime/core/signal.h"
 
 namespace rt {
 
 // Creates the sound table and opens the audio device (once); 0 when no device can be opened.
-// Registers the sound library's end routine.
 int InitSoundSystem();
 // Closes the library: frees every sound, then closes the device. Safe after a partial start.
 void EndSoundSystem();
@@ -21,9 +21,8 @@ void EndSoundSystem();
 ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::size_t length);
 // 1 when the sound started from its beginning, 0 when there is no such sound.
 int PlaySoundEffect(ObjectNumber number);
-// Told of every sound that starts, on the game's thread (the replay tool logs them).
-using SoundStartObserver = void (*)(ObjectNumber number);
-void SetSoundStartObserver(SoundStartObserver observer);
+// Tells its listeners of every sound that starts, on the game's thread (the replay tool logs them).
+Signal<ObjectNumber>& SoundStarts();
 // Releases the sound under a number; nothing happens for an empty number.
 void FreeSound(ObjectNumber number);
 

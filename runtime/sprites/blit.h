@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/display/object_table.h"
+#include "runtime/core/object_table.h"
 #include "runtime/display/surface.h"
 #include "runtime/sprites/sprite.h"
 

@@ -2,7 +2,7 @@
 // pixel of each. Positions are not clipped to the screen.
 #pragma once
 
-#include "runtime/display/object_table.h"
+#include "runtime/core/object_table.h"
 #include "runtime/sprites/sprite.h"
 
 namespace rt {

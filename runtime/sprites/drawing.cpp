@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/core/runtime_state.h"
 #include "runtime/display/pixel_format.h"
 #include "runtime/display/surface.h"
 #include "runtime/sprites/font.h"
@@ -15,12 +16,14 @@ namespace rt {
 
 namespace {
 
-struct DrawingState {
+struct DrawingState : LibraryState {
   DrawingTarget* target = nullptr;  // nullptr: no drawing in progress
   int mode = 0;
 };
 
-DrawingState state;
+DrawingState& State() {
+  return PartOf<DrawingState>(Runtime().drawing);
+}
 
 // What a box or line does to the pixels it covers.
 struct Paint {
@@ -38,7 +41,7 @@ Surface* DrawableSurface(const DrawingTarget& target) {
 // The surface to draw on, read afresh each time: its owner may have dropped it (a sprite freed, a
 // screen closed) while the drawing was still open.
 Surface* Canvas() {
-  return state.target ? DrawableSurface(*state.target) : nullptr;
+  return State().target ? DrawableSurface(*State().target) : nullptr;
 }
 
 std::uint32_t Color565(std::uint32_t color) {
@@ -57,7 +60,7 @@ std::uint32_t ShapePixel(const Surface& surface, std::uint32_t color) {
     case 16:
       return Color565(color);
     default: {
-      const int format = state.target->pixelFormat;
+      const int format = State().target->pixelFormat;
       const bool redLow = format == PixelFormat24RedLow || format == PixelFormat32RedLow;
       return redLow ? color & 0xFFFFFF : ColorRedHigh(color);
     }
@@ -77,7 +80,7 @@ std::uint32_t PointPixel(const Surface& surface, std::uint32_t color) {
 }
 
 Paint ShapePaint(const Surface& surface, std::uint32_t color) {
-  return Paint{(state.mode & DrawingModeInvert) != 0, ShapePixel(surface, color)};
+  return Paint{(State().mode & DrawingModeInvert) != 0, ShapePixel(surface, color)};
 }
 
 // Spans are clipped by the caller: 0 <= x0 <= x1 <= width, 0 <= y < height.
@@ -244,7 +247,7 @@ int ClampToInt(std::int64_t value) {
 }  // namespace
 
 void InitDrawing() {
-  state = DrawingState{};
+  Runtime().drawing.reset();
 }
 
 int BeginDrawing(DrawingTarget* target) {
@@ -254,14 +257,16 @@ int BeginDrawing(DrawingTarget* target) {
     if (target->endDrawing) target->endDrawing();
     return 0;
   }
-  state = DrawingState{target, 0};
+  State().target = target;
+  State().mode = 0;
   return 1;
 }
 
 void EndDrawing() {
-  DrawingTarget* target = state.target;
+  DrawingTarget* target = State().target;
   if (!target) return;
-  state = DrawingState{};
+  State().target = nullptr;
+  State().mode = 0;
   if (target->endDrawing) target->endDrawing();
 }
 
@@ -275,15 +280,15 @@ void DrawPoint(int x, int y, std::uint32_t color) {
 void SetFrontColor(std::uint32_t) {}
 
 int TextWidth(const char* text) {
-  return state.target ? MeasureText(text) : 0;
+  return State().target ? MeasureText(text) : 0;
 }
 
 int DrawTextAt(int x, int y, const char* text, std::uint32_t textColor, std::uint32_t backColor) {
-  if (!state.target) return 0;
+  if (!State().target) return 0;
   const int width = MeasureText(text);
   Surface* surface = Canvas();
   if (surface && width > 0) {
-    if (!(state.mode & DrawingModeTransparentText)) {
+    if (!(State().mode & DrawingModeTransparentText)) {
       const Paint back{false, ShapePixel(*surface, backColor)};
       PaintRect(*surface, x, y, std::int64_t{x} + width, std::int64_t{y} + FontHeight(), back);
     }
@@ -299,7 +304,7 @@ void DrawBox(int x, int y, int width, int height, std::uint32_t color) {
   const std::int64_t right = std::int64_t{x} + width, bottom = std::int64_t{y} + height;
   if (width == 1 && height == 1) {
     PaintRect(*surface, x, y, right, bottom, Paint{false, ShapePixel(*surface, color)});
-  } else if (state.mode & DrawingModeOutline) {
+  } else if (State().mode & DrawingModeOutline) {
     PaintOutline(*surface, x, y, right, bottom, ShapePaint(*surface, color));
   } else {
     PaintRect(*surface, x, y, right, bottom, ShapePaint(*surface, color));
@@ -325,7 +330,7 @@ void DrawLine(int x, int y, int width, int height, std::uint32_t color) {
 }
 
 void SetDrawingMode(int mode) {
-  if (state.target) state.mode = mode;
+  if (State().target) State().mode = mode;
 }
 
 }  // namespace rt

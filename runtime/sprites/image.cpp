@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "runtime/core/runtime_state.h"
 #include "runtime/display/pixel_format.h"
 #include "runtime/display/screen.h"
 #include "runtime/sprites/sprite.h"
@@ -241,8 +242,14 @@ bool ReadBmp(const std::uint8_t* data, std::size_t length, int mode, std::vector
 
 // ---- Registered decoders ----
 
-std::array<ImageDecoder, kMaxImageDecoders> decoders{};
-int decoderCount = 0;
+struct DecoderTable : LibraryState {
+  std::array<ImageDecoder, kMaxImageDecoders> decoders{};
+  int count = 0;
+};
+
+DecoderTable& Decoders() {
+  return PartOf<DecoderTable>(Runtime().images);
+}
 
 bool DecodeRegistered(const std::uint8_t* data, std::size_t length, std::vector<std::uint8_t>& buffer,
                       ImageRows& rows) {
@@ -358,19 +365,20 @@ ObjectNumber LoadSpriteFromMemory(ObjectNumber number, const void* data, std::si
 }
 
 void ResetImageDecoders() {
-  decoders = {};
-  decoderCount = 0;
+  Runtime().images.reset();
 }
 
 int RegisterImageDecoder(const ImageDecoder& decoder) {
-  if (decoderCount >= kMaxImageDecoders) return 0;
-  decoders[static_cast<std::size_t>(decoderCount++)] = decoder;
+  DecoderTable& table = Decoders();
+  if (table.count >= kMaxImageDecoders) return 0;
+  table.decoders[static_cast<std::size_t>(table.count++)] = decoder;
   return 1;
 }
 
 bool ImageDecoderRegistered(const ImageDecoder& decoder) {
-  for (int i = 0; i < decoderCount; ++i) {
-    const ImageDecoder& entry = decoders[static_cast<std::size_t>(i)];
+  const DecoderTable& table = Decoders();
+  for (int i = 0; i < table.count; ++i) {
+    const ImageDecoder& entry = table.decoders[static_cast<std::size_t>(i)];
     if (entry.check == decoder.check && entry.decode == decoder.decode && entry.width == decoder.width &&
         entry.height == decoder.height) {
       return true;
@@ -380,8 +388,9 @@ bool ImageDecoderRegistered(const ImageDecoder& decoder) {
 }
 
 int IdentifyImage(const std::uint8_t* data, std::size_t length, const ImageDecoder** accepted) {
-  for (int i = 0; i < decoderCount; ++i) {
-    const ImageDecoder& decoder = decoders[static_cast<std::size_t>(i)];
+  const DecoderTable& table = Decoders();
+  for (int i = 0; i < table.count; ++i) {
+    const ImageDecoder& decoder = table.decoders[static_cast<std::size_t>(i)];
     const int layout = decoder.check(data, length);
     if (layout != ImageNotMine) {
       if (accepted) *accepted = &decoder;

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "runtime/display/object_table.h"
+#include "runtime/core/object_table.h"
 
 namespace rt {
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "runtime/core/runtime_state.h"
+
 namespace rt {
 
 namespace {
@@ -31,12 +33,15 @@ struct PngHeader {
 };
 
 // What the last accepting check saw, for the width, height and decode calls that follow it.
-struct AcceptedImage {
+struct AcceptedImage : LibraryState {
   const std::uint8_t* data = nullptr;
   std::size_t length = 0;
   PngHeader header;
 };
-AcceptedImage accepted;
+
+AcceptedImage& Accepted() {
+  return PartOf<AcceptedImage>(Runtime().png);
+}
 
 // Errors leave libpng by longjmp back to the frame that set the recovery point; nothing is printed.
 [[noreturn]] void OnPngError(png_structp png, png_const_charp) {
@@ -209,26 +214,31 @@ int CheckPng(const std::uint8_t* data, std::size_t length) {
   PngHeader header;
   if (!ReadHeaderGuarded(read.Png(), read.Info(), &reader, &header)) return ImageNotMine;
   if (std::int64_t{header.width} * header.height > kMaxImagePixels) return ImageNotMine;
-  accepted = AcceptedImage{data, length, header};
+  AcceptedImage& accepted = Accepted();
+  accepted.data = data;
+  accepted.length = length;
+  accepted.header = header;
   return OutputChannels(&header) == 4 ? ImageRows32 : ImageRows24;
 }
 
 int DecodePng(std::uint8_t* buffer, std::size_t stride, int /*flags*/) {
-  const AcceptedImage image = accepted;
+  AcceptedImage& accepted = Accepted();
+  const std::uint8_t* data = accepted.data;
+  const PngHeader header = accepted.header;
   // One decode per accepting check: the image memory is the caller's and may not outlive it.
   accepted.data = nullptr;
-  if (!image.data || !ChunksFit(image.data, image.length, false)) return 0;
+  if (!data || !ChunksFit(data, accepted.length, false)) return 0;
   PngRead read;
   if (!read.Ready()) return 0;
-  MemoryReader reader{image.data, image.length, 0};
-  return DecodeGuarded(read.Png(), read.Info(), &reader, &image.header, buffer, stride) ? 1 : 0;
+  MemoryReader reader{data, accepted.length, 0};
+  return DecodeGuarded(read.Png(), read.Info(), &reader, &header, buffer, stride) ? 1 : 0;
 }
 
 int PngWidth() {
-  return static_cast<int>(accepted.header.width);
+  return static_cast<int>(Accepted().header.width);
 }
 int PngHeight() {
-  return static_cast<int>(accepted.header.height);
+  return static_cast<int>(Accepted().header.height);
 }
 
 constexpr ImageDecoder kPngDecoder{CheckPng, DecodePng, PngWidth, PngHeight};

@@ -2,9 +2,8 @@
 
 #include <new>
 
-#include "runtime/display/runtime.h"
+#include "runtime/core/runtime_state.h"
 #include "runtime/display/screen.h"
-#include "runtime/input/keyboard.h"
 #include "runtime/sprites/blit.h"
 
 namespace rt {
@@ -15,25 +14,36 @@ namespace {
 constexpr int kLargestSpriteSide = 0x7FFF;
 constexpr int kTableStep = 64;
 
-std::unique_ptr<ObjectTable<Sprite>> spriteTable;
-bool displayStarted = false;
+// The sprite table while the store runs, and the one drawing target for sprites, out until its
+// drawing ends. The target record outlives the table: a drawing may still hold it.
+struct SpriteStore : LibraryState {
+  std::unique_ptr<ObjectTable<Sprite>> table;
+  DrawingTarget drawingTarget;
+  bool targetOut = false;
+};
 
-// One drawing target for sprites, out until its drawing ends.
-DrawingTarget spriteDrawingTarget;
-bool spriteTargetOut = false;
+SpriteStore& Store() {
+  return PartOf<SpriteStore>(Runtime().sprites);
+}
+
+ObjectTable<Sprite>* Table() {
+  return Store().table.get();
+}
 
 void FreeEverySprite() {
-  if (!spriteTable) return;
-  spriteTable->ResetIteration();
+  ObjectTable<Sprite>* table = Table();
+  if (!table) return;
+  table->ResetIteration();
   ObjectNumber number = 0;
-  while (spriteTable->Next(&number)) FreeSprite(number);
+  while (table->Next(&number)) FreeSprite(number);
 }
 
 void EndSpriteDrawing() {
+  SpriteStore& store = Store();
   // The drawing went straight into the pixels: derived blit data is stale now.
-  if (spriteDrawingTarget.surface) spriteDrawingTarget.surface->Touch();
-  spriteDrawingTarget = DrawingTarget{};
-  spriteTargetOut = false;
+  if (store.drawingTarget.surface) store.drawingTarget.surface->Touch();
+  store.drawingTarget = DrawingTarget{};
+  store.targetOut = false;
 }
 
 // The surface depth for sprites made on the open screen; 0 when no screen can hold one.
@@ -61,23 +71,17 @@ ObjectNumber CreationResult(ObjectNumber requested, ObjectNumber assigned) {
 
 }  // namespace
 
-int InitSpriteSystem() {
-  if (!spriteTable) spriteTable = std::make_unique<ObjectTable<Sprite>>(kTableStep, FreeSprite);
-  // Registered first so that a partial start is still undone at the end.
-  rt::RegisterEndRoutine(EndOrder::SpriteSystem, EndSpriteSystem);
-  SetCloseScreenHook(FreeEverySprite);
+void StartSpriteStore() {
+  if (Table()) return;
+  Store().table = std::make_unique<ObjectTable<Sprite>>(kTableStep, FreeSprite);
+  Runtime().screenClosing.Connect(FreeEverySprite);
   ComputeBlendTable();  // now, rather than in the middle of the first translucent blit
-  displayStarted = true;
-  if (!InitDisplay()) return 0;
-  if (!InitKeyboardInput()) return 0;
-  return 1;
 }
 
-void EndSpriteSystem() {
-  if (displayStarted) EndDisplay();
-  displayStarted = false;
+void EndSpriteStore() {
+  Runtime().screenClosing.Disconnect(FreeEverySprite);
   FreeEverySprite();
-  spriteTable.reset();
+  Store().table.reset();
   EndSpriteDrawing();
 }
 
@@ -100,22 +104,25 @@ bool CreateSpriteSurface(Sprite& sprite, int width, int height, int depth, int m
 }
 
 Sprite* AllocateSprite(ObjectNumber number, ObjectNumber* assigned) {
-  if (!spriteTable) return nullptr;
-  return spriteTable->Allocate(number, assigned);
+  ObjectTable<Sprite>* table = Table();
+  return table ? table->Allocate(number, assigned) : nullptr;
 }
 
 Sprite* FindSprite(ObjectNumber number) {
-  if (!spriteTable) return nullptr;
-  Sprite* sprite = spriteTable->Find(number);
+  ObjectTable<Sprite>* table = Table();
+  if (!table) return nullptr;
+  Sprite* sprite = table->Find(number);
   return sprite && !sprite->surface.Empty() ? sprite : nullptr;
 }
 
 void FreeSprite(ObjectNumber number) {
-  if (!spriteTable) return;
-  Sprite* sprite = spriteTable->Get(number);
+  ObjectTable<Sprite>* table = Table();
+  if (!table) return;
+  Sprite* sprite = table->Get(number);
   // A target still out on this sprite must not keep pointing at released pixels.
-  if (sprite && spriteDrawingTarget.surface == &sprite->surface) spriteDrawingTarget.surface = nullptr;
-  spriteTable->Free(number);
+  DrawingTarget& target = Store().drawingTarget;
+  if (sprite && target.surface == &sprite->surface) target.surface = nullptr;
+  table->Free(number);
 }
 
 ObjectNumber CreateSprite(ObjectNumber number, int width, int height, int mode) {
@@ -163,15 +170,13 @@ int SpriteHeight(ObjectNumber number) {
 }
 
 DrawingTarget* SpriteTarget(ObjectNumber number) {
-  if (spriteTargetOut) return nullptr;
+  SpriteStore& store = Store();
+  if (store.targetOut) return nullptr;
   Sprite* sprite = FindSprite(number);
   if (!sprite || sprite->depth == -2) return nullptr;
-  spriteDrawingTarget.surface = &sprite->surface;
-  spriteDrawingTarget.depth = ScreenDepth();
-  spriteDrawingTarget.pixelFormat = ScreenPixelFormat();
-  spriteDrawingTarget.endDrawing = EndSpriteDrawing;
-  spriteTargetOut = true;
-  return &spriteDrawingTarget;
+  store.drawingTarget = DrawingTarget{&sprite->surface, ScreenDepth(), ScreenPixelFormat(), EndSpriteDrawing};
+  store.targetOut = true;
+  return &store.drawingTarget;
 }
 
 }  // namespace rt

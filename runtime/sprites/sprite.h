@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "runtime/core/object_table.h"
 #include "runtime/display/drawing_target.h"
-#include "runtime/display/object_table.h"
 #include "runtime/display/surface.h"
 
 namespace rt {
@@ -20,7 +20,7 @@ enum SpriteMode : int {
 };
 
 struct Sprite {
-  Surface surface;  // empty means the entry is free
+  Surface surface;            // empty means the entry is free
   int width = 0, height = 0;  // visible size: the whole surface, always
   int depth = 0;              // depth the sprite was made for; -2 for plain memory
   int mode = SpriteModeDefault;
@@ -31,9 +31,10 @@ struct Sprite {
   std::uint64_t blitCacheGeneration = ~std::uint64_t{0};
 };
 
-// Creates the sprite table, the display device and the keyboard (see the display's InitDisplay).
-int InitSpriteSystem();
-void EndSpriteSystem();
+// The sprite table, part of starting the sprite system (InitSpriteSystem in runtime/runtime.h).
+// Its end frees every sprite.
+void StartSpriteStore();
+void EndSpriteStore();
 
 ObjectNumber CreateSprite(ObjectNumber number, int width, int height, int mode = SpriteModeDefault);
 ObjectNumber CopySprite(ObjectNumber source, ObjectNumber destination);

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/display/runtime.h"
 #include "runtime/display/screen.h"
 #include "runtime/platform/headless/headless_platform.h"
+#include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sprites/image.h"
 #include "runtime/sprites/png_decoder.h"
@@ -20,7 +20,7 @@ namespace pellaris::assets::test {
 namespace {
 
 class RuntimeLoading : public ::testing::TestWithParam<int> {
-protected:
+ protected:
   void SetUp() override {
     rt::StartRuntime();
     ASSERT_NE(rt::InitSpriteSystem(), 0);
@@ -34,11 +34,9 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Depths, RuntimeLoading, ::testing::Values(32, 16),
-                         [](const auto &info) {
-                           return "Depth" + std::to_string(info.param);
-                         });
+                         [](const auto& info) { return "Depth" + std::to_string(info.param); });
 
-int NonZeroPixels(const rt::Surface &surface) {
+int NonZeroPixels(const rt::Surface& surface) {
   int count = 0;
   for (int y = 0; y < surface.Height(); ++y) {
     for (int x = 0; x < surface.Width(); ++x) {
@@ -51,18 +49,15 @@ int NonZeroPixels(const rt::Surface &surface) {
   return count;
 }
 
-int NonBlackPixels(const Pixels &pixels) {
+int NonBlackPixels(const Pixels& pixels) {
   int count = 0;
-  for (const Rgb &c : pixels.rgb)
-    count += c != Rgb{0, 0, 0};
+  for (const Rgb& c : pixels.rgb) count += c != Rgb{0, 0, 0};
   return count;
 }
 
 TEST_P(RuntimeLoading, EverySoundLoadsUnderItsNumber) {
-  for (const AssetImage &sound : SoundImages()) {
-    EXPECT_EQ(rt::LoadSoundFromMemory(sound.number, sound.data, sound.length),
-              1)
-        << sound.number;
+  for (const AssetImage& sound : SoundImages()) {
+    EXPECT_EQ(rt::LoadSoundFromMemory(sound.number, sound.data, sound.length), 1) << sound.number;
     EXPECT_EQ(rt::PlaySoundEffect(sound.number), 1) << sound.number;
   }
 }
@@ -70,26 +65,20 @@ TEST_P(RuntimeLoading, EverySoundLoadsUnderItsNumber) {
 // The sprite keeps every shape pixel opaque and every ground pixel transparent,
 // at either depth.
 TEST_P(RuntimeLoading, EveryPictureLoadsWithItsSizeAndItsShapeIntact) {
-  for (const AssetImage &picture : PictureImages()) {
-    ASSERT_NE(
-        rt::LoadSpriteFromMemory(picture.number, picture.data, picture.length),
-        0)
-        << picture.number;
+  for (const AssetImage& picture : PictureImages()) {
+    ASSERT_NE(rt::LoadSpriteFromMemory(picture.number, picture.data, picture.length), 0) << picture.number;
     const auto decoded = DecodePicture(picture);
     ASSERT_TRUE(decoded.has_value());
-    EXPECT_EQ(rt::SpriteWidth(picture.number), decoded->width)
-        << picture.number;
-    EXPECT_EQ(rt::SpriteHeight(picture.number), decoded->height)
-        << picture.number;
-    const rt::Sprite *sprite = rt::FindSprite(picture.number);
+    EXPECT_EQ(rt::SpriteWidth(picture.number), decoded->width) << picture.number;
+    EXPECT_EQ(rt::SpriteHeight(picture.number), decoded->height) << picture.number;
+    const rt::Sprite* sprite = rt::FindSprite(picture.number);
     ASSERT_NE(sprite, nullptr);
-    EXPECT_EQ(NonZeroPixels(sprite->surface), NonBlackPixels(*decoded))
-        << picture.number;
+    EXPECT_EQ(NonZeroPixels(sprite->surface), NonBlackPixels(*decoded)) << picture.number;
   }
 }
 
 TEST_P(RuntimeLoading, TheCraftsHeightStartsItAtOneEightyNinePointFive) {
-  for (const AssetImage &picture : PicturesBeforeStarfield()) {
+  for (const AssetImage& picture : PicturesBeforeStarfield()) {
     rt::LoadSpriteFromMemory(picture.number, picture.data, picture.length);
   }
   const auto craftHeight = static_cast<std::int16_t>(rt::SpriteHeight(0));
@@ -97,5 +86,5 @@ TEST_P(RuntimeLoading, TheCraftsHeightStartsItAtOneEightyNinePointFive) {
   EXPECT_EQ((400.0f - static_cast<float>(craftHeight)) / 2.0f, 189.5f);
 }
 
-} // namespace
-} // namespace pellaris::assets::test
+}  // namespace
+}  // namespace pellaris::assets::test

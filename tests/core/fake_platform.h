@@ -1,4 +1,5 @@
-// A minimal backend for tests that only need the clock and the program path.
+// A backend for tests that only need the clock and the program path: it offers those two facets, and
+// the machine has no display, input, audio or message box.
 #pragma once
 
 #include <cstdint>
@@ -8,37 +9,12 @@
 
 namespace rt::test {
 
-class FakePlatform : public platform::Platform {
+class FakePlatform : public platform::ClockFacet, public platform::ProcessFacet {
  public:
   std::uint32_t tick = 0;
   platform::LocalDateTime localTime;
   std::string programPath = "/opt/pellaris/bin/pellaris";
 
-  bool DesktopMode(int&, int&, int&) override { return false; }
-  platform::WindowId CreateWindow(const platform::WindowDesc&) override { return 0; }
-  platform::WindowId CreateFullScreenWindow(const std::string&) override { return 0; }
-  void DestroyWindow(platform::WindowId) override {}
-  void ShowWindow(platform::WindowId, bool) override {}
-  void SetWindowTitle(platform::WindowId, const std::string&) override {}
-  void SetWindowIcon(platform::WindowId, const std::uint32_t*, int, int) override {}
-  bool WindowGeometry(platform::WindowId, platform::Rect&, platform::Rect&) override { return false; }
-  platform::WindowId FocusedWindow() override { return 0; }
-  void Present(platform::WindowId, const std::uint32_t*, int, int, int, const platform::Rect&) override {}
-  bool NextEvent(platform::Event&, int) override { return false; }
-  void ShowCursor(bool) override {}
-  void ConfineCursor(platform::WindowId, const platform::Rect*) override {}
-  void WarpCursor(platform::WindowId, int, int) override {}
-  void SetRelativeMouse(bool) override {}
-  bool HasKeyboard() override { return false; }
-  bool HasMouse() override { return false; }
-  bool OpenAudio(platform::AudioCallback, void*, platform::AudioFormat&) override { return false; }
-  void CloseAudio() override {}
-  void LockAudio() override {}
-  void UnlockAudio() override {}
-  platform::MessageAnswer ShowMessageBox(const std::string&, const std::string&,
-                                         platform::MessageButtons) override {
-    return platform::MessageAnswer::Ok;
-  }
   std::uint64_t Counter() override { return 0; }
   std::uint64_t CounterFrequency() override { return 1000; }
   void SleepMs(int) override {}
@@ -50,9 +26,10 @@ class FakePlatform : public platform::Platform {
 // Installs a fake backend for the lifetime of the object.
 class ScopedFakePlatform {
  public:
-  ScopedFakePlatform() { platform::Install(&fake); }
-  ~ScopedFakePlatform() { platform::Install(nullptr); }
   FakePlatform fake;
+
+ private:
+  platform::ScopedBackend installed_{platform::Backend{.clock = &fake, .process = &fake}};
 };
 
 }  // namespace rt::test

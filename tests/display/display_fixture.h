@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/core/runtime_state.h"
 #include "runtime/display/screen.h"
 #include "runtime/display/window.h"
 #include "test_machine.h"
@@ -18,8 +19,7 @@ class DisplayTest : public ::testing::Test {
   void TearDown() override {
     EndWindowLibrary();
     EndDisplay();
-    SetCloseScreenHook(nullptr);
-    SetDeactivationHook(nullptr);
+    ResetRuntimeState();
   }
 
   platform::WindowId OpenFullScreen(int depth = 32) {

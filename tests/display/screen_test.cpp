@@ -84,7 +84,7 @@ TEST_F(ScreenOpenTest, DeviceNeedsADisplay) {
 
 TEST_F(ScreenOpenTest, ReopeningClosesTheFirstScreen) {
   closeHookRuns = 0;
-  SetCloseScreenHook(CountCloseHook);
+  Runtime().screenClosing.Connect(CountCloseHook);
   const platform::WindowId first = OpenFullScreen();
   const platform::WindowId second = OpenFullScreen(16);
   EXPECT_NE(first, second);
@@ -95,7 +95,7 @@ TEST_F(ScreenOpenTest, ReopeningClosesTheFirstScreen) {
 
 TEST_F(ScreenOpenTest, EndingTheDeviceClosesTheScreenAndShowsTheCursor) {
   closeHookRuns = 0;
-  SetCloseScreenHook(CountCloseHook);
+  Runtime().screenClosing.Connect(CountCloseHook);
   OpenFullScreen();
   EndDisplay();
   EXPECT_EQ(closeHookRuns, 1);
@@ -188,7 +188,7 @@ using FullScreenFocusTest = DisplayTest;
 
 TEST_F(FullScreenFocusTest, LosingTheFocusStopsPresentingUntilItReturns) {
   deactivationHookRuns = 0;
-  SetDeactivationHook(CountDeactivation);
+  Runtime().displayDeactivated.Connect(CountDeactivation);
   const platform::WindowId window = OpenFullScreen();
   machine.Push(EventType::FocusLost, window);
   FlipBuffers();
@@ -230,7 +230,7 @@ TEST_F(FullScreenFocusTest, InactiveFlipDoesNotWait) {
 
 TEST_F(FullScreenFocusTest, ReleasingTabOrAltSavesThePixelsOnceWithoutDeactivating) {
   deactivationHookRuns = 0;
-  SetDeactivationHook(CountDeactivation);
+  Runtime().displayDeactivated.Connect(CountDeactivation);
   const platform::WindowId window = OpenFullScreen();
   machine.Push(EventType::KeyUp, window, 15);
   FlipBuffers();

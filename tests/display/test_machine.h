@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 
+#include "runtime/platform/event_queue.h"
 #include "runtime/platform/headless/headless_platform.h"
 
 namespace rt::testing {
@@ -18,11 +19,7 @@ class TestMachine : public platform::HeadlessPlatform {
     SetDesktop(1024, 768, 32);
     SetFrameStepNanoseconds(0);
     SetKeptFrames(1000);
-    platform::Install(this);
   }
-  ~TestMachine() override { platform::Install(nullptr); }
-  TestMachine(const TestMachine&) = delete;
-  TestMachine& operator=(const TestMachine&) = delete;
 
   // Events given to the program before anything the script made.
   void Push(platform::EventType type, platform::WindowId window, int scanCode = 0) {
@@ -31,10 +28,10 @@ class TestMachine : public platform::HeadlessPlatform {
     event.window = window;
     event.scanCode = scanCode;
     if (type == platform::EventType::Resized) event.width = event.height = 100;
-    injected.push_back(event);
+    Push(event);
   }
-  void Push(const platform::Event& event) { injected.push_back(event); }
-  std::size_t Pending() const { return injected.size(); }
+  void Push(const platform::Event& event) { injected_.Push(event); }
+  std::size_t Pending() const { return injected_.Size(); }
 
   void GiveFocusTo(platform::WindowId window) { focus_ = window; }
   // The user dragged the window's border: the client area takes the new width.
@@ -51,32 +48,67 @@ class TestMachine : public platform::HeadlessPlatform {
   int LiveWindows() const { return static_cast<int>(Windows().size()); }
   const std::deque<platform::PresentedFrame>& Presents() const { return KeptFrames(); }
 
-  // The program sees only the events a test gives it; the machine's own (the focus a new window
-  // takes) are dropped.
-  bool NextEvent(platform::Event& event, int) override {
-    platform::Event own;
-    while (HeadlessPlatform::NextEvent(own, 0)) {
+ private:
+  // The program sees only the events a test gives it, merged as a backend's queue merges them; the
+  // machine's own (the focus a new window takes) are dropped.
+  class InjectedInput : public platform::HeadlessInput {
+   public:
+    explicit InjectedInput(TestMachine& test) : HeadlessInput(test), test_(test) {}
+    bool NextEvent(platform::Event& event, int) override {
+      platform::Event own;
+      while (HeadlessInput::NextEvent(own, 0)) {
+      }
+      return test_.injected_.Pop(event);
     }
-    if (injected.empty()) return false;
-    event = injected.front();
-    injected.pop_front();
-    return true;
-  }
-  platform::WindowId FocusedWindow() override { return focus_ ? *focus_ : HeadlessPlatform::FocusedWindow(); }
-  bool WindowGeometry(platform::WindowId window, platform::Rect& outer, platform::Rect& client) override {
-    if (!HeadlessPlatform::WindowGeometry(window, outer, client)) return false;
-    if (auto found = resized_.find(window); found != resized_.end()) client.width = found->second;
-    return true;
-  }
-  std::uint64_t CounterFrequency() override {
-    return counterMissing_ ? 0 : HeadlessPlatform::CounterFrequency();
+
+   private:
+    TestMachine& test_;
+  };
+
+  class SteeredVideo : public platform::HeadlessVideo {
+   public:
+    explicit SteeredVideo(TestMachine& test) : HeadlessVideo(test), test_(test) {}
+    platform::WindowId FocusedWindow() override {
+      return test_.focus_ ? *test_.focus_ : HeadlessVideo::FocusedWindow();
+    }
+    bool WindowGeometry(platform::WindowId window, platform::Rect& outer, platform::Rect& client) override {
+      if (!HeadlessVideo::WindowGeometry(window, outer, client)) return false;
+      if (auto found = test_.resized_.find(window); found != test_.resized_.end())
+        client.width = found->second;
+      return true;
+    }
+
+   private:
+    TestMachine& test_;
+  };
+
+  class SteeredClock : public platform::HeadlessClock {
+   public:
+    explicit SteeredClock(TestMachine& test) : HeadlessClock(test), test_(test) {}
+    std::uint64_t CounterFrequency() override {
+      return test_.counterMissing_ ? 0 : HeadlessClock::CounterFrequency();
+    }
+
+   private:
+    TestMachine& test_;
+  };
+
+  platform::Backend TestFacets() {
+    platform::Backend facets = Facets();
+    facets.input = &input_;
+    facets.video = &video_;
+    facets.clock = &clock_;
+    return facets;
   }
 
- private:
-  std::deque<platform::Event> injected;
+  platform::EventQueue injected_;
   std::optional<platform::WindowId> focus_;
   std::map<platform::WindowId, int> resized_;
   bool counterMissing_ = false;
+  InjectedInput input_{*this};
+  SteeredVideo video_{*this};
+  SteeredClock clock_{*this};
+  platform::ScopedBackend installed_{TestFacets()};
 };
 
 }  // namespace rt::testing

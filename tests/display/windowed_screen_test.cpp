@@ -145,7 +145,7 @@ TEST_F(WindowedScreenTest, ClosedScreenNoLongerRepaintsAndLeavesTheAreaBlack) {
 
 TEST_F(WindowedScreenTest, ActiveFollowsTheFocusedWindow) {
   deactivationRuns = 0;
-  SetDeactivationHook([] { ++deactivationRuns; });
+  Runtime().displayDeactivated.Connect([] { ++deactivationRuns; });
   const platform::WindowId window = OpenGameWindow();
   OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400);
   machine.GiveFocusTo(window);

@@ -10,11 +10,11 @@
 #include "game/game.h"
 #include "game/state.h"
 #include "runtime/core/random.h"
-#include "runtime/display/runtime.h"
 #include "runtime/display/screen.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/input/mouse.h"
 #include "runtime/platform/headless/headless_platform.h"
+#include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sprites/sprite.h"
 
@@ -35,10 +35,10 @@ class GameWorld : public ::testing::Test {
     LoadAssets();
     rt::RandomSeed(7);
     sounds = &played_;
-    rt::SetSoundStartObserver([](rt::ObjectNumber number) { sounds->push_back(static_cast<int>(number)); });
+    rt::SoundStarts().Connect(NoteSound);
   }
   void TearDown() override {
-    rt::SetSoundStartObserver(nullptr);
+    rt::SoundStarts().Disconnect(NoteSound);
     ListFree(entities);
     rt::EndRuntime();
   }
@@ -71,10 +71,10 @@ class GameWorld : public ::testing::Test {
     rt::ReadKeyboard();
   }
 
-  rt::platform::HeadlessPlatform machine;
-  rt::platform::ScopedPlatform installed{machine};
+  rt::platform::InstalledHeadless machine;
   std::vector<int> played_;
   static inline std::vector<int>* sounds = nullptr;
+  static void NoteSound(rt::ObjectNumber number) { sounds->push_back(static_cast<int>(number)); }
 };
 
 }  // namespace pellaris

@@ -26,7 +26,7 @@ class InputTest : public ::testing::Test {
     desc.clientWidth = 640;
     desc.clientHeight = 400;
     desc.centred = true;
-    const platform::WindowId window = machine.CreateWindow(desc);
+    const platform::WindowId window = machine.Video().CreateWindow(desc);
     EXPECT_EQ(OpenWindowedScreen(window, 0, 0, 640, 400), 1);
     return window;
   }

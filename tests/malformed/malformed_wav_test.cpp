@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/display/runtime.h"
 #include "runtime/platform/headless/headless_platform.h"
+#include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 #include "tests/core/allocation_counter.h"
 

@@ -11,13 +11,13 @@ namespace {
 std::vector<Event> DrainEvents(HeadlessPlatform& machine) {
   std::vector<Event> events;
   Event event;
-  while (machine.NextEvent(event, 0)) events.push_back(event);
+  while (machine.Input().NextEvent(event, 0)) events.push_back(event);
   return events;
 }
 
 std::uint8_t KeyByte(HeadlessPlatform& machine, int code) {
   std::uint8_t keys[256];
-  machine.ReadKeyState(keys);
+  machine.Input().ReadKeyState(keys);
   return keys[code];
 }
 
@@ -27,24 +27,24 @@ WindowId OpenTestWindow(HeadlessPlatform& machine, int width = 640, int height =
   desc.clientWidth = width;
   desc.clientHeight = height;
   desc.centred = true;
-  return machine.CreateWindow(desc);
+  return machine.Video().CreateWindow(desc);
 }
 
 // ---- Virtual clock
 
 TEST(HeadlessClock, SixtyFramesMakeExactlyOneSecond) {
   HeadlessPlatform machine;
-  for (int i = 0; i < 59; ++i) machine.FrameBoundary();
-  EXPECT_LT(machine.Counter(), machine.CounterFrequency());
-  machine.FrameBoundary();
-  EXPECT_EQ(machine.Counter(), machine.CounterFrequency());
+  for (int i = 0; i < 59; ++i) machine.Clock().FrameBoundary();
+  EXPECT_LT(machine.Clock().Counter(), machine.Clock().CounterFrequency());
+  machine.Clock().FrameBoundary();
+  EXPECT_EQ(machine.Clock().Counter(), machine.Clock().CounterFrequency());
   EXPECT_EQ(machine.FrameCount(), 60);
 }
 
 TEST(HeadlessClock, FrameStepsDoNotDriftOverLongRuns) {
   HeadlessPlatform machine;
   machine.SetFramesPerSecond(75);
-  for (int i = 0; i < 75 * 100; ++i) machine.FrameBoundary();
+  for (int i = 0; i < 75 * 100; ++i) machine.Clock().FrameBoundary();
   EXPECT_EQ(machine.ElapsedNanoseconds(), 100 * HeadlessPlatform::kCounterFrequency);
 }
 
@@ -52,11 +52,11 @@ TEST(HeadlessClock, SleepMovesCounterTickAndWallClock) {
   HeadlessPlatform machine;
   machine.SetStartTick(5000);
   machine.SetStartTime({2024, 6, 1, 12, 0, 0});
-  machine.SleepMs(2500);
-  EXPECT_EQ(machine.TickMs(), 7500u);
-  EXPECT_EQ(machine.Counter(), 2'500'000'000u);
+  machine.Clock().SleepMs(2500);
+  EXPECT_EQ(machine.Clock().TickMs(), 7500u);
+  EXPECT_EQ(machine.Clock().Counter(), 2'500'000'000u);
   EXPECT_EQ(machine.SleptMilliseconds(), 2500u);
-  const LocalDateTime now = machine.LocalTime();
+  const LocalDateTime now = machine.Clock().LocalTime();
   EXPECT_EQ(now.hour, 12);
   EXPECT_EQ(now.second, 2);
 }
@@ -64,35 +64,35 @@ TEST(HeadlessClock, SleepMovesCounterTickAndWallClock) {
 TEST(HeadlessClock, StillFramesLeaveTheCounterStill) {
   HeadlessPlatform machine;
   machine.SetFrameStepNanoseconds(0);
-  machine.FrameBoundary();
-  EXPECT_EQ(machine.Counter(), 0u);
-  machine.SleepMs(-5);
-  EXPECT_EQ(machine.Counter(), 0u);
+  machine.Clock().FrameBoundary();
+  EXPECT_EQ(machine.Clock().Counter(), 0u);
+  machine.Clock().SleepMs(-5);
+  EXPECT_EQ(machine.Clock().Counter(), 0u);
 }
 
 TEST(HeadlessClock, ClockJumpsMoveTheWallClockOnly) {
   HeadlessPlatform machine;
   machine.SetStartTime({2024, 1, 1, 0, 0, 30});
   machine.Apply(Action::JumpClock(-31));
-  const LocalDateTime back = machine.LocalTime();
+  const LocalDateTime back = machine.Clock().LocalTime();
   EXPECT_EQ(back.year, 2023);
   EXPECT_EQ(back.month, 12);
   EXPECT_EQ(back.day, 31);
   EXPECT_EQ(back.hour, 23);
   EXPECT_EQ(back.minute, 59);
   EXPECT_EQ(back.second, 59);
-  EXPECT_EQ(machine.Counter(), 0u);
+  EXPECT_EQ(machine.Clock().Counter(), 0u);
 }
 
 TEST(HeadlessClock, WallClockCrossesLeapDay) {
   HeadlessPlatform machine;
   machine.SetStartTime({2024, 2, 28, 23, 0, 0});
   machine.Apply(Action::JumpClock(3600));
-  const LocalDateTime leap = machine.LocalTime();
+  const LocalDateTime leap = machine.Clock().LocalTime();
   EXPECT_EQ(leap.month, 2);
   EXPECT_EQ(leap.day, 29);
   machine.Apply(Action::JumpClock(86400));
-  const LocalDateTime march = machine.LocalTime();
+  const LocalDateTime march = machine.Clock().LocalTime();
   EXPECT_EQ(march.month, 3);
   EXPECT_EQ(march.day, 1);
   EXPECT_EQ(march.hour, 0);
@@ -104,20 +104,20 @@ TEST(HeadlessScript, ActionsWaitForTheirFrame) {
   HeadlessPlatform machine;
   machine.At(3, Action::KeyDown(57));
   machine.At(5, Action::KeyUp(57));
-  machine.FrameBoundary();
-  machine.FrameBoundary();
+  machine.Clock().FrameBoundary();
+  machine.Clock().FrameBoundary();
   EXPECT_EQ(KeyByte(machine, 57), 0);
-  machine.FrameBoundary();
+  machine.Clock().FrameBoundary();
   EXPECT_EQ(KeyByte(machine, 57), 0x80);
-  machine.FrameBoundary();
+  machine.Clock().FrameBoundary();
   EXPECT_EQ(KeyByte(machine, 57), 0x80);
-  machine.FrameBoundary();
+  machine.Clock().FrameBoundary();
   EXPECT_EQ(KeyByte(machine, 57), 0);
 }
 
 TEST(HeadlessScript, ActionsForAFramePassedApplyAtOnce) {
   HeadlessPlatform machine;
-  machine.FrameBoundary();
+  machine.Clock().FrameBoundary();
   machine.At(1, Action::KeyDown(1));
   EXPECT_EQ(KeyByte(machine, 1), 0x80);
 }
@@ -129,7 +129,7 @@ TEST(HeadlessScript, FrameCallbackSeesThatFramesActions) {
   machine.SetFrameCallback([&](int frame) {
     if (machine.KeyHeld(28)) heldAt.push_back(frame);
   });
-  for (int i = 0; i < 3; ++i) machine.FrameBoundary();
+  for (int i = 0; i < 3; ++i) machine.Clock().FrameBoundary();
   EXPECT_EQ(heldAt, (std::vector<int>{2, 3}));
 }
 
@@ -172,8 +172,8 @@ TEST(HeadlessScript, CloseRequestConcernsTheFocusedWindow) {
   const WindowId first = OpenTestWindow(machine);
   OpenTestWindow(machine);
   machine.Apply(Action::LoseFocus());
-  machine.ShowWindow(first, false);
-  machine.ShowWindow(first, true);
+  machine.Video().ShowWindow(first, false);
+  machine.Video().ShowWindow(first, true);
   DrainEvents(machine);
   machine.Apply(Action::Close());
   const std::vector<Event> events = DrainEvents(machine);
@@ -189,7 +189,7 @@ TEST(HeadlessWindows, CentredWindowHasTheExactClientSize) {
   machine.SetDesktop(1024, 768, 32);
   const WindowId id = OpenTestWindow(machine);
   Rect outer, client;
-  ASSERT_TRUE(machine.WindowGeometry(id, outer, client));
+  ASSERT_TRUE(machine.Video().WindowGeometry(id, outer, client));
   EXPECT_EQ(client.width, 640);
   EXPECT_EQ(client.height, 400);
   EXPECT_EQ(outer.width, 648);
@@ -204,7 +204,7 @@ TEST(HeadlessWindows, NewVisibleWindowTakesTheFocus) {
   HeadlessPlatform machine;
   const WindowId first = OpenTestWindow(machine);
   const WindowId second = OpenTestWindow(machine);
-  EXPECT_EQ(machine.FocusedWindow(), second);
+  EXPECT_EQ(machine.Video().FocusedWindow(), second);
   const std::vector<Event> events = DrainEvents(machine);
   ASSERT_EQ(events.size(), 5u);
   EXPECT_EQ(events[2].type, EventType::FocusLost);
@@ -218,19 +218,19 @@ TEST(HeadlessWindows, HiddenWindowDoesNotTakeTheFocus) {
   WindowDesc desc;
   desc.clientWidth = desc.clientHeight = 10;
   desc.visible = false;
-  EXPECT_NE(machine.CreateWindow(desc), 0u);
-  EXPECT_EQ(machine.FocusedWindow(), 0u);
+  EXPECT_NE(machine.Video().CreateWindow(desc), 0u);
+  EXPECT_EQ(machine.Video().FocusedWindow(), 0u);
   EXPECT_TRUE(DrainEvents(machine).empty());
 }
 
 TEST(HeadlessWindows, FocusLossAndReturnAreReported) {
   HeadlessPlatform machine;
-  const WindowId id = machine.CreateFullScreenWindow("full");
+  const WindowId id = machine.Video().CreateFullScreenWindow("full");
   DrainEvents(machine);
   machine.Apply(Action::LoseFocus());
-  EXPECT_EQ(machine.FocusedWindow(), 0u);
+  EXPECT_EQ(machine.Video().FocusedWindow(), 0u);
   machine.Apply(Action::GainFocus());
-  EXPECT_EQ(machine.FocusedWindow(), id);
+  EXPECT_EQ(machine.Video().FocusedWindow(), id);
   const std::vector<Event> events = DrainEvents(machine);
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].type, EventType::FocusLost);
@@ -240,9 +240,9 @@ TEST(HeadlessWindows, FocusLossAndReturnAreReported) {
 
 TEST(HeadlessWindows, FullScreenWindowCoversTheDesktop) {
   HeadlessPlatform machine;
-  const WindowId id = machine.CreateFullScreenWindow("full");
+  const WindowId id = machine.Video().CreateFullScreenWindow("full");
   Rect outer, client;
-  ASSERT_TRUE(machine.WindowGeometry(id, outer, client));
+  ASSERT_TRUE(machine.Video().WindowGeometry(id, outer, client));
   EXPECT_EQ(client.width, 1920);
   EXPECT_EQ(client.height, 1080);
   EXPECT_TRUE(machine.Window(id)->fullScreen);
@@ -254,7 +254,7 @@ TEST(HeadlessWindows, MovingKeepsTheClientInsideTheFrame) {
   DrainEvents(machine);
   machine.Apply(Action::MoveWindowTo(10, 20));
   Rect outer, client;
-  ASSERT_TRUE(machine.WindowGeometry(id, outer, client));
+  ASSERT_TRUE(machine.Video().WindowGeometry(id, outer, client));
   EXPECT_EQ(client.x, 14);
   EXPECT_EQ(client.y, 44);
   const std::vector<Event> events = DrainEvents(machine);
@@ -266,18 +266,18 @@ TEST(HeadlessWindows, NoDisplayMeansNoDesktopAndNoWindows) {
   HeadlessPlatform machine;
   machine.SetDisplayAvailable(false);
   int width = 0, height = 0, depth = 0;
-  EXPECT_FALSE(machine.DesktopMode(width, height, depth));
+  EXPECT_FALSE(machine.Video().DesktopMode(width, height, depth));
   EXPECT_EQ(OpenTestWindow(machine), 0u);
-  EXPECT_EQ(machine.CreateFullScreenWindow("x"), 0u);
+  EXPECT_EQ(machine.Video().CreateFullScreenWindow("x"), 0u);
 }
 
 TEST(HeadlessWindows, DestroyedWindowLosesFocusAndGeometry) {
   HeadlessPlatform machine;
   const WindowId id = OpenTestWindow(machine);
-  machine.DestroyWindow(id);
+  machine.Video().DestroyWindow(id);
   Rect outer, client;
-  EXPECT_FALSE(machine.WindowGeometry(id, outer, client));
-  EXPECT_EQ(machine.FocusedWindow(), 0u);
+  EXPECT_FALSE(machine.Video().WindowGeometry(id, outer, client));
+  EXPECT_EQ(machine.Video().FocusedWindow(), 0u);
   EXPECT_TRUE(machine.Windows().empty());
 }
 
@@ -292,7 +292,7 @@ TEST(HeadlessMouse, ConsecutiveMovementMergesButButtonsStaySeparate) {
   machine.Apply(Action::Motion(-1, 0));
   machine.Apply(Action::ButtonUp(1));
   MouseEvent records[8];
-  ASSERT_EQ(machine.TakeMouseEvents(records, 8), 4);
+  ASSERT_EQ(machine.Input().TakeMouseEvents(records, 8), 4);
   EXPECT_EQ(records[0].type, MouseEvent::Type::Move);
   EXPECT_EQ(records[0].dx, 7);
   EXPECT_EQ(records[0].dy, -1);
@@ -301,22 +301,23 @@ TEST(HeadlessMouse, ConsecutiveMovementMergesButButtonsStaySeparate) {
   EXPECT_EQ(records[1].button, 1);
   EXPECT_EQ(records[2].dx, -1);
   EXPECT_EQ(records[3].type, MouseEvent::Type::ButtonUp);
-  EXPECT_EQ(machine.TakeMouseEvents(records, 8), 0);
+  EXPECT_EQ(machine.Input().TakeMouseEvents(records, 8), 0);
 }
 
 TEST(HeadlessMouse, RecordsBeyondTheLimitWaitForTheNextTake) {
   HeadlessPlatform machine;
   for (int i = 0; i < 3; ++i) machine.Apply(Action::ButtonDown(2));
   MouseEvent records[2];
-  EXPECT_EQ(machine.TakeMouseEvents(records, 2), 2);
-  EXPECT_EQ(machine.TakeMouseEvents(records, 2), 1);
+  EXPECT_EQ(machine.Input().TakeMouseEvents(records, 2), 2);
+  EXPECT_EQ(machine.Input().TakeMouseEvents(records, 2), 1);
 }
 
 TEST(HeadlessMouse, ManyButtonChangesAreBounded) {
   HeadlessPlatform machine;
   for (int i = 0; i < 1000; ++i) machine.Apply(Action::ButtonDown(i % 2 + 1));
   std::vector<MouseEvent> records(1000);
-  EXPECT_EQ(machine.TakeMouseEvents(records.data(), 1000), static_cast<int>(EventQueue::kMaxMouseRecords));
+  EXPECT_EQ(machine.Input().TakeMouseEvents(records.data(), 1000),
+            static_cast<int>(EventQueue::kMaxMouseRecords));
 }
 
 TEST(HeadlessMouse, MotionEventsMergeWhileWaitingForTheProgram) {
@@ -332,17 +333,17 @@ TEST(HeadlessMouse, CursorChangesAreRecorded) {
   HeadlessPlatform machine;
   const WindowId id = OpenTestWindow(machine);
   const Rect area{100, 100, 640, 400};
-  machine.ConfineCursor(id, &area);
-  machine.WarpCursor(id, 30, 40);
-  machine.ShowCursor(false);
-  machine.SetRelativeMouse(true);
+  machine.Input().ConfineCursor(id, &area);
+  machine.Input().WarpCursor(id, 30, 40);
+  machine.Input().ShowCursor(false);
+  machine.Input().SetRelativeMouse(true);
   EXPECT_TRUE(machine.Cursor().confined);
   EXPECT_EQ(machine.Cursor().confineArea.x, 100);
   EXPECT_EQ(machine.Cursor().warps, 1);
   EXPECT_EQ(machine.Cursor().warpX, 30);
   EXPECT_FALSE(machine.Cursor().visible);
   EXPECT_TRUE(machine.Cursor().relative);
-  machine.ConfineCursor(id, nullptr);
+  machine.Input().ConfineCursor(id, nullptr);
   EXPECT_FALSE(machine.Cursor().confined);
   EXPECT_EQ(machine.Cursor().confineCalls, 2);
 }
@@ -357,7 +358,7 @@ TEST(HeadlessFrames, KeepsOnlyTheLastFramesButCountsAll) {
   machine.SetPresentCallback([&](const PresentedFrame&) { ++seen; });
   for (std::uint32_t i = 0; i < 5; ++i) {
     pixels[0] = i;
-    machine.Present(id, pixels.data(), 4, 2, 16, Rect{0, 0, 4, 2});
+    machine.Video().Present(id, pixels.data(), 4, 2, 16, Rect{0, 0, 4, 2});
   }
   EXPECT_EQ(machine.PresentCount(), 5);
   EXPECT_EQ(seen, 5);
@@ -372,7 +373,7 @@ TEST(HeadlessFrames, CopiesRowsThroughThePitchAndHashesThem) {
   // Rows of two pixels in a pitch of three; the third pixel of each row is padding.
   const std::uint32_t padded[6] = {1, 2, 0xDEAD, 3, 4, 0xBEEF};
   const std::uint32_t packed[4] = {1, 2, 3, 4};
-  machine.Present(id, padded, 2, 2, 12, Rect{});
+  machine.Video().Present(id, padded, 2, 2, 12, Rect{});
   const PresentedFrame* frame = machine.LastFrame();
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(frame->pixels, (std::vector<std::uint32_t>{1, 2, 3, 4}));
@@ -391,7 +392,7 @@ TEST(HeadlessFrames, KeepingNoFramesStillHashesAndCallsBack) {
     hash = frame.hash;
     seen = frame.pixels;
   });
-  machine.Present(id, pixels, 2, 1, 8, Rect{});
+  machine.Video().Present(id, pixels, 2, 1, 8, Rect{});
   EXPECT_TRUE(machine.KeptFrames().empty());
   EXPECT_EQ(machine.LastFrame(), nullptr);
   EXPECT_EQ(hash, HashPixels(pixels, 2, 1, 8));
@@ -402,9 +403,9 @@ TEST(HeadlessFrames, PresentRemembersTheFrameNumber) {
   HeadlessPlatform machine;
   const WindowId id = OpenTestWindow(machine, 1, 1);
   const std::uint32_t pixel = 7;
-  machine.FrameBoundary();
-  machine.FrameBoundary();
-  machine.Present(id, &pixel, 1, 1, 4, Rect{});
+  machine.Clock().FrameBoundary();
+  machine.Clock().FrameBoundary();
+  machine.Video().Present(id, &pixel, 1, 1, 4, Rect{});
   EXPECT_EQ(machine.LastFrame()->frame, 2);
   EXPECT_EQ(machine.Window(id)->presents, 1);
 }
@@ -413,18 +414,18 @@ TEST(HeadlessFrames, PresentRemembersTheFrameNumber) {
 
 TEST(HeadlessMessages, DefaultAnswersAreOkAndNo) {
   HeadlessPlatform machine;
-  EXPECT_EQ(machine.ShowMessageBox("t", "x", MessageButtons::Ok), MessageAnswer::Ok);
-  EXPECT_EQ(machine.ShowMessageBox("t", "x", MessageButtons::YesNo), MessageAnswer::No);
+  EXPECT_EQ(machine.Dialogs().ShowMessageBox("t", "x", MessageButtons::Ok), MessageAnswer::Ok);
+  EXPECT_EQ(machine.Dialogs().ShowMessageBox("t", "x", MessageButtons::YesNo), MessageAnswer::No);
   machine.SetDefaultYesNoAnswer(MessageAnswer::Yes);
-  EXPECT_EQ(machine.ShowMessageBox("t", "x", MessageButtons::YesNo), MessageAnswer::Yes);
+  EXPECT_EQ(machine.Dialogs().ShowMessageBox("t", "x", MessageButtons::YesNo), MessageAnswer::Yes);
 }
 
 TEST(HeadlessMessages, QueuedAnswersComeFirstAndEveryBoxIsRecorded) {
   HeadlessPlatform machine;
   const WindowId id = OpenTestWindow(machine);
   machine.QueueAnswer(MessageAnswer::Yes);
-  EXPECT_EQ(machine.ShowMessageBox("Question", "Full?", MessageButtons::YesNo), MessageAnswer::Yes);
-  EXPECT_EQ(machine.ShowMessageBox("Error", "Failed", MessageButtons::Ok), MessageAnswer::Ok);
+  EXPECT_EQ(machine.Dialogs().ShowMessageBox("Question", "Full?", MessageButtons::YesNo), MessageAnswer::Yes);
+  EXPECT_EQ(machine.Dialogs().ShowMessageBox("Error", "Failed", MessageButtons::Ok), MessageAnswer::Ok);
   ASSERT_EQ(machine.Messages().size(), 2u);
   EXPECT_EQ(machine.Messages()[0].title, "Question");
   EXPECT_EQ(machine.Messages()[0].text, "Full?");
@@ -449,7 +450,7 @@ TEST(HeadlessAudio, RenderRunsTheCallbackAndReturnsItsSamples) {
   HeadlessPlatform machine;
   Ramp ramp;
   AudioFormat obtained;
-  ASSERT_TRUE(machine.OpenAudio(&Ramp::Fill, &ramp, obtained));
+  ASSERT_TRUE(machine.Audio().OpenAudio(&Ramp::Fill, &ramp, obtained));
   EXPECT_EQ(obtained.rate, 44100);
   EXPECT_EQ(obtained.channels, 2);
   EXPECT_EQ(obtained.sample, SampleFormat::S16);
@@ -458,7 +459,7 @@ TEST(HeadlessAudio, RenderRunsTheCallbackAndReturnsItsSamples) {
   EXPECT_EQ(first, (std::vector<std::int16_t>{0, 1, 2, 3, 4, 5}));
   EXPECT_EQ(second, (std::vector<std::int16_t>{6, 7, 8, 9}));
   EXPECT_TRUE(machine.RenderAudioFloat(2).empty());
-  machine.CloseAudio();
+  machine.Audio().CloseAudio();
   EXPECT_TRUE(machine.RenderAudio(2).empty());
   EXPECT_EQ(ramp.calls, 2);
 }
@@ -468,20 +469,20 @@ TEST(HeadlessAudio, DeviceCanBeMissingOrOfAnotherFormat) {
   Ramp ramp;
   AudioFormat obtained;
   machine.SetAudioAvailable(false);
-  EXPECT_FALSE(machine.OpenAudio(&Ramp::Fill, &ramp, obtained));
+  EXPECT_FALSE(machine.Audio().OpenAudio(&Ramp::Fill, &ramp, obtained));
   machine.SetAudioAvailable(true);
   machine.SetAudioFormat({48000, 2, SampleFormat::F32});
-  ASSERT_TRUE(machine.OpenAudio(&Ramp::Fill, &ramp, obtained));
+  ASSERT_TRUE(machine.Audio().OpenAudio(&Ramp::Fill, &ramp, obtained));
   EXPECT_EQ(obtained.rate, 48000);
   EXPECT_EQ(obtained.sample, SampleFormat::F32);
-  EXPECT_FALSE(machine.OpenAudio(&Ramp::Fill, &ramp, obtained));  // one stream at a time
+  EXPECT_FALSE(machine.Audio().OpenAudio(&Ramp::Fill, &ramp, obtained));  // one stream at a time
 }
 
 TEST(HeadlessAudio, LocksNest) {
   HeadlessPlatform machine;
-  machine.LockAudio();
-  machine.LockAudio();
-  machine.UnlockAudio();
+  machine.Audio().LockAudio();
+  machine.Audio().LockAudio();
+  machine.Audio().UnlockAudio();
   EXPECT_EQ(machine.AudioLockDepth(), 1);
 }
 
@@ -490,7 +491,8 @@ TEST(HeadlessAudio, LocksNest) {
 TEST(HeadlessInstall, InstalledForTheObjectsLifetime) {
   {
     InstalledHeadless machine;
-    EXPECT_EQ(&Get(), &machine);
+    EXPECT_EQ(&Video(), &machine.Video());
+    EXPECT_EQ(&Clock(), &machine.Clock());
   }
   EXPECT_FALSE(Installed());
 }

@@ -26,70 +26,71 @@ class SdlPlatformTest : public ::testing::Test {
     desc.clientWidth = 64;
     desc.clientHeight = 40;
     desc.centred = true;
-    return machine->CreateWindow(desc);
+    return Video().CreateWindow(desc);
   }
 
-  std::unique_ptr<Platform> machine = CreateSdlPlatform();
+  std::unique_ptr<SdlBackend> machine_ = CreateSdlBackend();
+  ScopedBackend installed_{machine_->Facets()};
 };
 
 TEST_F(SdlPlatformTest, DesktopAndWindowsWork) {
   int width = 0, height = 0, depth = 0;
-  ASSERT_TRUE(machine->DesktopMode(width, height, depth));
+  ASSERT_TRUE(Video().DesktopMode(width, height, depth));
   EXPECT_GT(width, 0);
   EXPECT_GT(height, 0);
   const WindowId window = OpenWindow();
   ASSERT_NE(window, 0u);
   Rect outer, client;
-  ASSERT_TRUE(machine->WindowGeometry(window, outer, client));
+  ASSERT_TRUE(Video().WindowGeometry(window, outer, client));
   EXPECT_EQ(client.width, 64);
   EXPECT_EQ(client.height, 40);
   std::vector<std::uint32_t> pixels(64 * 40, 0x00FF8000);
-  machine->Present(window, pixels.data(), 64, 40, 64 * 4, Rect{0, 0, 64, 40});
-  machine->SetWindowIcon(window, pixels.data(), 16, 16);
-  machine->DestroyWindow(window);
-  EXPECT_FALSE(machine->WindowGeometry(window, outer, client));
+  Video().Present(window, pixels.data(), 64, 40, 64 * 4, Rect{0, 0, 64, 40});
+  Video().SetWindowIcon(window, pixels.data(), 16, 16);
+  Video().DestroyWindow(window);
+  EXPECT_FALSE(Video().WindowGeometry(window, outer, client));
 }
 
 TEST_F(SdlPlatformTest, FullScreenWindowTakesTheDesktop) {
   int width = 0, height = 0, depth = 0;
-  ASSERT_TRUE(machine->DesktopMode(width, height, depth));
-  const WindowId window = machine->CreateFullScreenWindow("full");
+  ASSERT_TRUE(Video().DesktopMode(width, height, depth));
+  const WindowId window = Video().CreateFullScreenWindow("full");
   ASSERT_NE(window, 0u);
   Rect outer, client;
-  ASSERT_TRUE(machine->WindowGeometry(window, outer, client));
+  ASSERT_TRUE(Video().WindowGeometry(window, outer, client));
   EXPECT_EQ(client.width, width);
   EXPECT_EQ(client.height, height);
   std::vector<std::uint32_t> pixels(640 * 400, 0x00123456);
-  machine->Present(window, pixels.data(), 640, 400, 640 * 4, Rect{});
+  Video().Present(window, pixels.data(), 640, 400, 640 * 4, Rect{});
 }
 
 TEST_F(SdlPlatformTest, CallsOnMissingWindowsDoNothing) {
   const std::uint32_t pixel = 0;
   const Rect area{0, 0, 1, 1};
-  machine->Present(12345, &pixel, 1, 1, 4, area);
-  machine->ConfineCursor(12345, &area);
-  machine->WarpCursor(12345, 1, 1);
-  machine->ShowWindow(12345, true);
-  machine->DestroyWindow(12345);
+  Video().Present(12345, &pixel, 1, 1, 4, area);
+  Input().ConfineCursor(12345, &area);
+  Input().WarpCursor(12345, 1, 1);
+  Video().ShowWindow(12345, true);
+  Video().DestroyWindow(12345);
   Rect outer, client;
-  EXPECT_FALSE(machine->WindowGeometry(12345, outer, client));
-  EXPECT_EQ(machine->FocusedWindow(), 0u);
+  EXPECT_FALSE(Video().WindowGeometry(12345, outer, client));
+  EXPECT_EQ(Video().FocusedWindow(), 0u);
 }
 
 TEST_F(SdlPlatformTest, NoEventWaitsLongerThanAsked) {
   OpenWindow();
   Event event;
-  while (machine->NextEvent(event, 0)) {
+  while (Input().NextEvent(event, 0)) {
   }
-  const std::uint64_t start = machine->Counter();
-  EXPECT_FALSE(machine->NextEvent(event, 30));
-  const std::uint64_t elapsedMs = (machine->Counter() - start) * 1000 / machine->CounterFrequency();
+  const std::uint64_t start = Clock().Counter();
+  EXPECT_FALSE(Input().NextEvent(event, 30));
+  const std::uint64_t elapsedMs = (Clock().Counter() - start) * 1000 / Clock().CounterFrequency();
   EXPECT_GE(elapsedMs, 25u);
 }
 
 TEST_F(SdlPlatformTest, MessageBoxWithoutADesktopAnswersAsEscapeWould) {
-  EXPECT_EQ(machine->ShowMessageBox("t", "x", MessageButtons::YesNo), MessageAnswer::No);
-  EXPECT_EQ(machine->ShowMessageBox("t", "x", MessageButtons::Ok), MessageAnswer::Ok);
+  EXPECT_EQ(Dialogs().ShowMessageBox("t", "x", MessageButtons::YesNo), MessageAnswer::No);
+  EXPECT_EQ(Dialogs().ShowMessageBox("t", "x", MessageButtons::Ok), MessageAnswer::Ok);
 }
 
 struct Counting {
@@ -103,27 +104,27 @@ struct Counting {
 TEST_F(SdlPlatformTest, AudioStreamRunsInAFormatTheMixerMakes) {
   Counting counting;
   AudioFormat obtained;
-  ASSERT_TRUE(machine->OpenAudio(&Counting::Fill, &counting, obtained));
+  ASSERT_TRUE(Audio().OpenAudio(&Counting::Fill, &counting, obtained));
   EXPECT_TRUE(obtained.rate == 44100 || obtained.rate == 48000);
   EXPECT_EQ(obtained.channels, 2);
   AudioFormat again;
-  EXPECT_FALSE(machine->OpenAudio(&Counting::Fill, &counting, again));  // one stream at a time
-  machine->LockAudio();
+  EXPECT_FALSE(Audio().OpenAudio(&Counting::Fill, &counting, again));  // one stream at a time
+  Audio().LockAudio();
   const int before = counting.frames;
-  machine->SleepMs(30);
+  Clock().SleepMs(30);
   EXPECT_EQ(counting.frames, before);  // the lock keeps the callback out
-  machine->UnlockAudio();
-  machine->CloseAudio();
-  EXPECT_TRUE(machine->OpenAudio(&Counting::Fill, &counting, again));
+  Audio().UnlockAudio();
+  Audio().CloseAudio();
+  EXPECT_TRUE(Audio().OpenAudio(&Counting::Fill, &counting, again));
 }
 
 TEST_F(SdlPlatformTest, ProgramPathIsThisProgram) {
-  const std::string path = machine->ProgramPath();
+  const std::string path = Process().ProgramPath();
   EXPECT_NE(path.find("test_platform"), std::string::npos);
 }
 
 TEST_F(SdlPlatformTest, LocalTimeIsARealDate) {
-  const LocalDateTime now = machine->LocalTime();
+  const LocalDateTime now = Clock().LocalTime();
   EXPECT_GE(now.year, 2024);
   EXPECT_GE(now.month, 1);
   EXPECT_LE(now.month, 12);

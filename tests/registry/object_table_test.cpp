@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "runtime/display/object_table.h"
+#include "runtime/core/object_table.h"
 
 namespace rt {
 namespace {

@@ -23,15 +23,15 @@ class SdlSignal : public ::testing::TestWithParam<int> {
   void SetUp() override {
     // A signal ignored by whoever started us stays ignored; the program must not take it over.
     std::signal(GetParam(), SIG_DFL);
-    machine_ = CreateSdlPlatform();
-    Install(machine_.get());
+    machine_ = CreateSdlBackend();
+    Install(machine_->Facets());
   }
   void TearDown() override {
-    Install(nullptr);
+    Uninstall();
     machine_.reset();
   }
 
-  std::unique_ptr<Platform> machine_;
+  std::unique_ptr<SdlBackend> machine_;
 };
 
 TEST_P(SdlSignal, BecomesAQuitRequest) {
@@ -39,13 +39,13 @@ TEST_P(SdlSignal, BecomesAQuitRequest) {
   desc.title = "signal";
   desc.clientWidth = 64;
   desc.clientHeight = 40;
-  ASSERT_NE(machine_->CreateWindow(desc), 0u);
+  ASSERT_NE(Video().CreateWindow(desc), 0u);
   Event event;
-  while (machine_->NextEvent(event, 0)) {
+  while (Input().NextEvent(event, 0)) {
   }
   ASSERT_EQ(std::raise(GetParam()), 0);
   bool quit = false;
-  while (!quit && machine_->NextEvent(event, 100)) quit = event.type == EventType::QuitRequest;
+  while (!quit && Input().NextEvent(event, 100)) quit = event.type == EventType::QuitRequest;
   EXPECT_TRUE(quit);
   EXPECT_EQ(DispatchEvent(event), kEventCloseRequest);
 }

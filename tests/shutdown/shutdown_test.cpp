@@ -8,8 +8,8 @@
 #include "game/game.h"
 #include "game/startup.h"
 #include "game/state.h"
-#include "runtime/display/runtime.h"
 #include "runtime/platform/headless/headless_platform.h"
+#include "runtime/runtime.h"
 
 namespace pellaris {
 namespace {

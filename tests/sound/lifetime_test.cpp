@@ -1,7 +1,7 @@
 // The sound library's lifetime: the device, freeing sounds while they play, and the end routine.
 #include <vector>
 
-#include "runtime/display/runtime.h"
+#include "runtime/runtime.h"
 #include "tests/sound/sound_fixture.h"
 
 namespace rt::test {
@@ -85,16 +85,20 @@ TEST_F(LifetimeTest, RuntimeEndRunsTheSoundEnd) {
 
 std::vector<ObjectNumber> started;
 
+void NoteStart(ObjectNumber number) {
+  started.push_back(number);
+}
+
 TEST_F(LifetimeTest, ObserverHearsOfEveryStartedSoundAndNothingElse) {
   Load(0);
   Load(3);
   started.clear();
-  SetSoundStartObserver([](ObjectNumber number) { started.push_back(number); });
+  SoundStarts().Connect(NoteStart);
   PlaySoundEffect(3);
   PlaySoundEffect(1);
   PlaySoundEffect(0);
   PlaySoundEffect(3);
-  SetSoundStartObserver(nullptr);
+  SoundStarts().Disconnect(NoteStart);
   PlaySoundEffect(0);
   EXPECT_EQ(started, (std::vector<ObjectNumber>{3, 0, 3}));
 }
@@ -102,15 +106,9 @@ TEST_F(LifetimeTest, ObserverHearsOfEveryStartedSoundAndNothingElse) {
 // Without a device nothing starts, and the library still ends cleanly.
 class NoDeviceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    device_.SetAudioAvailable(false);
-    platform::Install(&device_);
-  }
-  void TearDown() override {
-    EndSoundSystem();
-    platform::Install(nullptr);
-  }
-  platform::HeadlessPlatform device_;
+  void SetUp() override { device_.SetAudioAvailable(false); }
+  void TearDown() override { EndSoundSystem(); }
+  platform::InstalledHeadless device_;
 };
 
 TEST_F(NoDeviceTest, StartFailsAndSoundsCannotBeLoaded) {

@@ -34,14 +34,12 @@ class SoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
     device_.SetAudioFormat(DeviceFormat());
-    platform::Install(&device_);
     ASSERT_EQ(InitSoundSystem(), 1);
     format_ = DeviceFormat();
   }
   void TearDown() override {
     EXPECT_EQ(device_.AudioLockDepth(), 0);
     EndSoundSystem();
-    platform::Install(nullptr);
   }
   virtual platform::AudioFormat DeviceFormat() const { return kDeviceFormats.front(); }
 
@@ -117,7 +115,7 @@ class SoundTest : public ::testing::Test {
 
   std::size_t BytesPerFrame() const { return static_cast<std::size_t>(format_.BytesPerFrame()); }
 
-  platform::HeadlessPlatform device_;
+  platform::InstalledHeadless device_;
   platform::AudioFormat format_;
 };
 

@@ -13,25 +13,39 @@ namespace {
 // The platform's audio lock as a real mutex, held while the callback runs.
 class ThreadedDevice : public platform::HeadlessPlatform {
  public:
-  void LockAudio() override { mutex_.lock(); }
-  void UnlockAudio() override { mutex_.unlock(); }
-  // Closing waits for a running callback, as a real device does.
-  void CloseAudio() override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    HeadlessPlatform::CloseAudio();
-  }
   std::vector<std::int16_t> RenderLocked(int frames) {
     std::lock_guard<std::mutex> lock(mutex_);
     return RenderAudio(frames);
   }
+  platform::Backend WithLockedAudio() {
+    platform::Backend facets = Facets();
+    facets.audio = &audio_;
+    return facets;
+  }
 
  private:
+  class LockedAudio : public platform::HeadlessAudio {
+   public:
+    LockedAudio(ThreadedDevice& device) : HeadlessAudio(device), mutex_(device.mutex_) {}
+    void LockAudio() override { mutex_.lock(); }
+    void UnlockAudio() override { mutex_.unlock(); }
+    // Closing waits for a running callback, as a real device does.
+    void CloseAudio() override {
+      std::lock_guard<std::mutex> lock(mutex_);
+      HeadlessAudio::CloseAudio();
+    }
+
+   private:
+    std::mutex& mutex_;
+  };
+
   std::mutex mutex_;
+  LockedAudio audio_{*this};
 };
 
 TEST(ThreadedMixingTest, SoundsChangeSafelyWhileTheDeviceRenders) {
   ThreadedDevice device;
-  platform::Install(&device);
+  const platform::ScopedBackend installed(device.WithLockedAudio());
   ASSERT_EQ(InitSoundSystem(), 1);
 
   std::atomic<bool> running{true};
@@ -61,7 +75,6 @@ TEST(ThreadedMixingTest, SoundsChangeSafelyWhileTheDeviceRenders) {
   EndSoundSystem();
   running = false;
   audio.join();
-  platform::Install(nullptr);
   EXPECT_TRUE(heard);
 }
 

@@ -30,9 +30,8 @@ class DrawByNumber : public ScreenTest {
     }
     return count;
   }
-  static void SetFocus(bool focused) {
-    auto& machine = static_cast<platform::HeadlessPlatform&>(platform::Get());
-    machine.Apply(focused ? platform::Action::GainFocus() : platform::Action::LoseFocus());
+  void SetFocus(bool focused) {
+    Machine().Apply(focused ? platform::Action::GainFocus() : platform::Action::LoseFocus());
     FlipBuffers();
   }
 };

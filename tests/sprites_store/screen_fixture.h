@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "runtime/display/runtime.h"
 #include "runtime/display/screen.h"
 #include "runtime/display/surface.h"
 #include "runtime/platform/headless/headless_platform.h"
+#include "runtime/runtime.h"
 #include "runtime/sprites/sprite.h"
 
 namespace rt::test {
@@ -24,6 +24,7 @@ class HeadlessSpriteSystem {
   HeadlessSpriteSystem& operator=(const HeadlessSpriteSystem&) = delete;
 
   bool Started() const { return started_ != 0; }
+  platform::HeadlessPlatform& Machine() { return machine_; }
 
  private:
   platform::InstalledHeadless machine_;  // constructed first, destroyed last
@@ -38,6 +39,7 @@ class ScreenTest : public ::testing::TestWithParam<int> {
     ASSERT_EQ(OpenScreen(64, 48, GetParam(), "test"), 1);
     ASSERT_EQ(ScreenDepth(), GetParam());
   }
+  platform::HeadlessPlatform& Machine() { return system_.Machine(); }
 
  private:
   HeadlessSpriteSystem system_;

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "runtime/display/pixel_format.h"
-#include "runtime/display/runtime.h"
 #include "runtime/display/screen.h"
+#include "runtime/runtime.h"
 #include "tests/sprites_store/screen_fixture.h"
 
 namespace rt::test {

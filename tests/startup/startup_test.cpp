@@ -63,9 +63,7 @@ class StartupTest : public ::testing::Test {
   void SetUp() override {
     machine = &headless;
     play = &seen;
-    rt::platform::Install(&headless);
   }
-  void TearDown() override { rt::platform::Install(nullptr); }
 
   int Run() { return RunProgram(PlayUntilQuit); }
   std::vector<std::string> Messages() const {
@@ -79,7 +77,7 @@ class StartupTest : public ::testing::Test {
     EXPECT_FALSE(headless.AudioOpen());
   }
 
-  HeadlessPlatform headless;
+  rt::platform::InstalledHeadless headless;
   Play seen;
 };
 
@@ -199,16 +197,20 @@ TEST_F(StartupTest, FailedFullScreenIsReported) {
 }
 
 // A window whose geometry cannot be read takes no windowed screen.
-class WindowWithoutGeometry : public HeadlessPlatform {
+class WindowWithoutGeometry : public rt::platform::HeadlessVideo {
  public:
+  using HeadlessVideo::HeadlessVideo;
   bool WindowGeometry(rt::platform::WindowId, rt::platform::Rect&, rt::platform::Rect&) override {
     return false;
   }
 };
 
 TEST(StartupWindowedScreenTest, FailedWindowedScreenIsReportedAndTheWindowClosed) {
-  WindowWithoutGeometry headless;
-  rt::platform::ScopedPlatform installed(headless);
+  HeadlessPlatform headless;
+  WindowWithoutGeometry video(headless);
+  rt::platform::Backend facets = headless.Facets();
+  facets.video = &video;
+  const rt::platform::ScopedBackend installed(facets);
   Play seen;
   machine = &headless;
   play = &seen;

@@ -12,9 +12,9 @@
 #include "game/state.h"
 #include "runtime/core/date.h"
 #include "runtime/core/random.h"
-#include "runtime/display/runtime.h"
 #include "runtime/display/screen.h"
 #include "runtime/platform/headless/headless_platform.h"
+#include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 
 namespace pellaris::replay {
@@ -25,6 +25,13 @@ using rt::platform::Action;
 
 // Unwinds the game out of FlipBuffers when the requested number of frames has run.
 struct EndOfReplay {};
+
+// The sounds started in the pass being run.
+std::vector<int>* soundsOfPass = nullptr;
+
+void NoteSound(rt::ObjectNumber number) {
+  soundsOfPass->push_back(static_cast<int>(number));
+}
 
 Action ToAction(const ScriptEvent& event) {
   using Type = ScriptEvent::Type;
@@ -177,14 +184,12 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
   machine.SetDefaultYesNoAnswer(options.answerYes ? rt::platform::MessageAnswer::Yes
                                                   : rt::platform::MessageAnswer::No);
   for (const ScriptEvent& event : options.events) machine.At(static_cast<int>(event.frame), ToAction(event));
-  rt::platform::ScopedPlatform installed(machine);
+  const rt::platform::ScopedBackend installed(machine.Facets());
   rt::RandomSeed(options.seed);
 
-  static std::vector<int>* soundsOfPass = nullptr;
   std::vector<int> sounds;
   soundsOfPass = &sounds;
-  rt::SetSoundStartObserver(
-      [](rt::ObjectNumber number) { soundsOfPass->push_back(static_cast<int>(number)); });
+  rt::SoundStarts().Connect(NoteSound);
 
   bool dumpsWritten = true;
   auto report = [&](std::int64_t frame) {
@@ -207,7 +212,7 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
   } catch (const EndOfReplay&) {
     rt::EndRuntime();
   }
-  rt::SetSoundStartObserver(nullptr);
+  rt::SoundStarts().Disconnect(NoteSound);
   soundsOfPass = nullptr;
   return dumpsWritten;
 }

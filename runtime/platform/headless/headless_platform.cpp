@@ -79,6 +79,14 @@ std::uint64_t HashPixels(const std::uint32_t* pixels, int width, int height, int
 
 HeadlessPlatform::HeadlessPlatform() = default;
 
+Backend HeadlessPlatform::Facets() {
+  return Backend{&video_, &input_, &audio_, &clock_, &dialogs_, &process_};
+}
+
+std::string HeadlessProcess::ProgramPath() {
+  return machine_.programPath_;
+}
+
 // ---- The machine.
 
 void HeadlessPlatform::SetDesktop(int width, int height, int depth) {
@@ -137,30 +145,38 @@ void HeadlessPlatform::AdvanceTime(std::uint64_t nanoseconds) {
   nanoseconds_ += nanoseconds;
 }
 
-void HeadlessPlatform::SleepMs(int milliseconds) {
+std::uint64_t HeadlessClock::Counter() {
+  return machine_.nanoseconds_;
+}
+
+std::uint64_t HeadlessClock::CounterFrequency() {
+  return HeadlessPlatform::kCounterFrequency;
+}
+
+void HeadlessClock::SleepMs(int milliseconds) {
   if (milliseconds <= 0) return;
-  sleptMs_ += static_cast<std::uint64_t>(milliseconds);
-  AdvanceTime(static_cast<std::uint64_t>(milliseconds) * kNanosecondsPerMs);
+  machine_.sleptMs_ += static_cast<std::uint64_t>(milliseconds);
+  machine_.AdvanceTime(static_cast<std::uint64_t>(milliseconds) * kNanosecondsPerMs);
 }
 
-std::uint32_t HeadlessPlatform::TickMs() {
-  return startTick_ + static_cast<std::uint32_t>(nanoseconds_ / kNanosecondsPerMs);
+std::uint32_t HeadlessClock::TickMs() {
+  return machine_.startTick_ + static_cast<std::uint32_t>(machine_.nanoseconds_ / kNanosecondsPerMs);
 }
 
-LocalDateTime HeadlessPlatform::LocalTime() {
-  const auto elapsed = static_cast<std::int64_t>(nanoseconds_ / kCounterFrequency);
-  return DateFromSeconds(SecondsFromDate(start_) + elapsed + wallJump_);
+LocalDateTime HeadlessClock::LocalTime() {
+  const auto elapsed = static_cast<std::int64_t>(machine_.nanoseconds_ / HeadlessPlatform::kCounterFrequency);
+  return DateFromSeconds(SecondsFromDate(machine_.start_) + elapsed + machine_.wallJump_);
 }
 
-void HeadlessPlatform::FrameBoundary() {
-  ++frames_;
-  stepCarry_ += stepNumerator_;
-  AdvanceTime(stepCarry_ / stepDivisor_);
-  stepCarry_ %= stepDivisor_;
-  const auto [first, last] = script_.equal_range(frames_);
-  for (auto it = first; it != last; ++it) Apply(it->second);
-  script_.erase(first, last);
-  if (frameCallback_) frameCallback_(frames_);
+void HeadlessClock::FrameBoundary() {
+  ++machine_.frames_;
+  machine_.stepCarry_ += machine_.stepNumerator_;
+  machine_.AdvanceTime(machine_.stepCarry_ / machine_.stepDivisor_);
+  machine_.stepCarry_ %= machine_.stepDivisor_;
+  const auto [first, last] = machine_.script_.equal_range(machine_.frames_);
+  for (auto it = first; it != last; ++it) machine_.Apply(it->second);
+  machine_.script_.erase(first, last);
+  if (machine_.frameCallback_) machine_.frameCallback_(machine_.frames_);
 }
 
 // ---- The script.
@@ -296,76 +312,81 @@ WindowId HeadlessPlatform::AddWindow(HeadlessWindow window) {
   return id;
 }
 
-bool HeadlessPlatform::DesktopMode(int& width, int& height, int& depth) {
-  if (!display_) return false;
-  width = desktopWidth_;
-  height = desktopHeight_;
-  depth = desktopDepth_;
+bool HeadlessVideo::DesktopMode(int& width, int& height, int& depth) {
+  if (!machine_.display_) return false;
+  width = machine_.desktopWidth_;
+  height = machine_.desktopHeight_;
+  depth = machine_.desktopDepth_;
   return true;
 }
 
-WindowId HeadlessPlatform::CreateWindow(const WindowDesc& desc) {
-  if (!display_ || windowsFail_ || desc.clientWidth <= 0 || desc.clientHeight <= 0) return 0;
+WindowId HeadlessVideo::CreateWindow(const WindowDesc& desc) {
+  if (!machine_.display_ || machine_.windowsFail_ || desc.clientWidth <= 0 || desc.clientHeight <= 0)
+    return 0;
   HeadlessWindow window;
   window.title = desc.title;
   window.decorated = desc.decorated;
   window.visible = desc.visible;
-  const Rect insets = desc.decorated ? frame_ : Rect{};
+  const Rect insets = desc.decorated ? machine_.frame_ : Rect{};
   window.outer.width = desc.clientWidth + insets.x + insets.width;
   window.outer.height = desc.clientHeight + insets.y + insets.height;
-  window.outer.x = desc.centred ? (desktopWidth_ - window.outer.width) / 2 : desc.x;
-  window.outer.y = desc.centred ? (desktopHeight_ - window.outer.height) / 2 : desc.y;
+  window.outer.x = desc.centred ? (machine_.desktopWidth_ - window.outer.width) / 2 : desc.x;
+  window.outer.y = desc.centred ? (machine_.desktopHeight_ - window.outer.height) / 2 : desc.y;
   window.client =
       Rect{window.outer.x + insets.x, window.outer.y + insets.y, desc.clientWidth, desc.clientHeight};
-  return AddWindow(std::move(window));
+  return machine_.AddWindow(std::move(window));
 }
 
-WindowId HeadlessPlatform::CreateFullScreenWindow(const std::string& title) {
-  if (!display_ || windowsFail_) return 0;
+WindowId HeadlessVideo::CreateFullScreenWindow(const std::string& title) {
+  if (!machine_.display_ || machine_.windowsFail_) return 0;
   HeadlessWindow window;
   window.title = title;
   window.decorated = false;
   window.fullScreen = true;
-  window.outer = window.client = Rect{0, 0, desktopWidth_, desktopHeight_};
-  return AddWindow(std::move(window));
+  window.outer = window.client = Rect{0, 0, machine_.desktopWidth_, machine_.desktopHeight_};
+  return machine_.AddWindow(std::move(window));
 }
 
-void HeadlessPlatform::DestroyWindow(WindowId window) {
-  if (!Find(window)) return;
-  windows_.erase(window);
-  if (focused_ == window) focused_ = 0;
-  if (lastFocused_ == window) lastFocused_ = 0;
-  if (cursor_.confineWindow == window) {
-    cursor_.confined = false;
-    cursor_.confineWindow = 0;
+void HeadlessVideo::DestroyWindow(WindowId window) {
+  if (!machine_.Find(window)) return;
+  machine_.windows_.erase(window);
+  if (machine_.focused_ == window) machine_.focused_ = 0;
+  if (machine_.lastFocused_ == window) machine_.lastFocused_ = 0;
+  if (machine_.cursor_.confineWindow == window) {
+    machine_.cursor_.confined = false;
+    machine_.cursor_.confineWindow = 0;
   }
 }
 
-void HeadlessPlatform::ShowWindow(WindowId window, bool visible) {
-  HeadlessWindow* found = Find(window);
+void HeadlessVideo::ShowWindow(WindowId window, bool visible) {
+  HeadlessWindow* found = machine_.Find(window);
   if (!found || found->visible == visible) return;
   found->visible = visible;
   if (visible) {
-    Focus(window);
-    Send(EventType::Exposed, window);
-  } else if (focused_ == window) {
-    Focus(0);
+    machine_.Focus(window);
+    machine_.Send(EventType::Exposed, window);
+  } else if (machine_.focused_ == window) {
+    machine_.Focus(0);
   }
 }
 
-void HeadlessPlatform::SetWindowTitle(WindowId window, const std::string& title) {
-  if (HeadlessWindow* found = Find(window)) found->title = title;
+void HeadlessVideo::SetWindowTitle(WindowId window, const std::string& title) {
+  if (HeadlessWindow* found = machine_.Find(window)) found->title = title;
 }
 
-void HeadlessPlatform::SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) {
-  HeadlessWindow* found = Find(window);
+void HeadlessVideo::SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) {
+  HeadlessWindow* found = machine_.Find(window);
   if (!found || !pixels || width <= 0 || height <= 0) return;
   found->iconWidth = width;
   found->iconHeight = height;
 }
 
-bool HeadlessPlatform::WindowGeometry(WindowId window, Rect& outer, Rect& client) {
-  const HeadlessWindow* found = Find(window);
+WindowId HeadlessVideo::FocusedWindow() {
+  return machine_.focused_;
+}
+
+bool HeadlessVideo::WindowGeometry(WindowId window, Rect& outer, Rect& client) {
+  const HeadlessWindow* found = machine_.Find(window);
   if (!found) return false;
   outer = found->outer;
   client = found->client;
@@ -383,9 +404,9 @@ void HeadlessPlatform::SetPresentCallback(std::function<void(const PresentedFram
   presentCallback_ = std::move(callback);
 }
 
-void HeadlessPlatform::Present(WindowId window, const std::uint32_t* pixels, int width, int height,
-                               int pitchBytes, const Rect& dest) {
-  HeadlessWindow* found = Find(window);
+void HeadlessVideo::Present(WindowId window, const std::uint32_t* pixels, int width, int height,
+                            int pitchBytes, const Rect& dest) {
+  HeadlessWindow* found = machine_.Find(window);
   if (!found || !pixels || width <= 0 || height <= 0) return;
   ++found->presents;
   PresentedFrame frame;
@@ -393,16 +414,17 @@ void HeadlessPlatform::Present(WindowId window, const std::uint32_t* pixels, int
   frame.width = width;
   frame.height = height;
   frame.dest = dest;
-  frame.frame = frames_;
+  frame.frame = machine_.frames_;
   frame.hash = HashPixels(pixels, width, height, pitchBytes);
-  if (keptLimit_ > 0 || presentCallback_) {  // a long replay that keeps nothing copies nothing
+  if (machine_.keptLimit_ > 0 ||
+      machine_.presentCallback_) {  // a long replay that keeps nothing copies nothing
     frame.pixels.reserve(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y) {
       const std::uint32_t* row = Row(pixels, pitchBytes, y);
       frame.pixels.insert(frame.pixels.end(), row, row + width);
     }
   }
-  Record(std::move(frame));
+  machine_.Record(std::move(frame));
 }
 
 void HeadlessPlatform::Record(PresentedFrame frame) {
@@ -417,25 +439,49 @@ void HeadlessPlatform::Record(PresentedFrame frame) {
 
 // Nothing arrives while the program waits: the script moves only with frames. A wait with a timeout
 // lets that much time pass; a wait without one returns at once rather than hang.
-bool HeadlessPlatform::NextEvent(Event& event, int timeoutMs) {
-  if (queue_.Pop(event)) return true;
-  if (timeoutMs > 0) AdvanceTime(static_cast<std::uint64_t>(timeoutMs) * kNanosecondsPerMs);
+bool HeadlessInput::NextEvent(Event& event, int timeoutMs) {
+  if (machine_.queue_.Pop(event)) return true;
+  if (timeoutMs > 0) machine_.AdvanceTime(static_cast<std::uint64_t>(timeoutMs) * kNanosecondsPerMs);
   return false;
 }
 
-void HeadlessPlatform::ConfineCursor(WindowId window, const Rect* clientArea) {
-  ++cursor_.confineCalls;
-  cursor_.confined = clientArea != nullptr && Find(window) != nullptr;
-  cursor_.confineWindow = cursor_.confined ? window : 0;
-  cursor_.confineArea = cursor_.confined ? *clientArea : Rect{};
+void HeadlessInput::ReadKeyState(std::uint8_t state[256]) {
+  machine_.queue_.ReadKeyState(state);
 }
 
-void HeadlessPlatform::WarpCursor(WindowId window, int x, int y) {
-  if (!Find(window)) return;
-  ++cursor_.warps;
-  cursor_.warpWindow = window;
-  cursor_.warpX = x;
-  cursor_.warpY = y;
+int HeadlessInput::TakeMouseEvents(MouseEvent* out, int max) {
+  return machine_.queue_.TakeMouseEvents(out, max);
+}
+
+bool HeadlessInput::HasKeyboard() {
+  return machine_.keyboard_;
+}
+
+bool HeadlessInput::HasMouse() {
+  return machine_.mouse_;
+}
+
+void HeadlessInput::ShowCursor(bool visible) {
+  machine_.cursor_.visible = visible;
+}
+
+void HeadlessInput::SetRelativeMouse(bool on) {
+  machine_.cursor_.relative = on;
+}
+
+void HeadlessInput::ConfineCursor(WindowId window, const Rect* clientArea) {
+  ++machine_.cursor_.confineCalls;
+  machine_.cursor_.confined = clientArea != nullptr && machine_.Find(window) != nullptr;
+  machine_.cursor_.confineWindow = machine_.cursor_.confined ? window : 0;
+  machine_.cursor_.confineArea = machine_.cursor_.confined ? *clientArea : Rect{};
+}
+
+void HeadlessInput::WarpCursor(WindowId window, int x, int y) {
+  if (!machine_.Find(window)) return;
+  ++machine_.cursor_.warps;
+  machine_.cursor_.warpWindow = window;
+  machine_.cursor_.warpX = x;
+  machine_.cursor_.warpY = y;
 }
 
 // ---- Message boxes.
@@ -447,34 +493,42 @@ void HeadlessPlatform::SetDefaultYesNoAnswer(MessageAnswer answer) {
   yesNoDefault_ = answer;
 }
 
-MessageAnswer HeadlessPlatform::ShowMessageBox(const std::string& title, const std::string& text,
-                                               MessageButtons buttons) {
-  MessageAnswer answer = buttons == MessageButtons::YesNo ? yesNoDefault_ : MessageAnswer::Ok;
-  if (!answers_.empty()) {
-    answer = answers_.front();
-    answers_.pop_front();
+MessageAnswer HeadlessDialogs::ShowMessageBox(const std::string& title, const std::string& text,
+                                              MessageButtons buttons) {
+  MessageAnswer answer = buttons == MessageButtons::YesNo ? machine_.yesNoDefault_ : MessageAnswer::Ok;
+  if (!machine_.answers_.empty()) {
+    answer = machine_.answers_.front();
+    machine_.answers_.pop_front();
   }
-  messages_.push_back(ShownMessage{title, text, buttons, focused_, answer});
+  machine_.messages_.push_back(ShownMessage{title, text, buttons, machine_.focused_, answer});
   return answer;
 }
 
 // ---- Audio.
 
-bool HeadlessPlatform::OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) {
-  if (!audioAvailable_ || !callback || AudioOpen()) return false;
-  audio_ = Audio{callback, user};
-  obtained = audioFormat_;
+bool HeadlessAudio::OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) {
+  if (!machine_.audioAvailable_ || !callback || machine_.AudioOpen()) return false;
+  machine_.audioStream_ = HeadlessPlatform::AudioStream{callback, user};
+  obtained = machine_.audioFormat_;
   return true;
 }
 
-void HeadlessPlatform::CloseAudio() {
-  audio_ = Audio{};
+void HeadlessAudio::CloseAudio() {
+  machine_.audioStream_ = HeadlessPlatform::AudioStream{};
+}
+
+void HeadlessAudio::LockAudio() {
+  ++machine_.audioLocks_;
+}
+
+void HeadlessAudio::UnlockAudio() {
+  --machine_.audioLocks_;
 }
 
 std::vector<std::uint8_t> HeadlessPlatform::RenderBytes(int frames, SampleFormat sample) {
   if (!AudioOpen() || audioFormat_.sample != sample || frames <= 0) return {};
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(frames) * audioFormat_.BytesPerFrame());
-  audio_.callback(audio_.user, bytes.data(), frames);
+  audioStream_.callback(audioStream_.user, bytes.data(), frames);
   return bytes;
 }
 

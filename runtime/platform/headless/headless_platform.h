@@ -96,11 +96,106 @@ struct CursorState {
 // FNV-1a of the pixels as PresentedFrame::hash computes it, for expected pictures built in a test.
 std::uint64_t HashPixels(const std::uint32_t* pixels, int width, int height, int pitchBytes);
 
-class HeadlessPlatform : public Platform {
+class HeadlessPlatform;
+
+// The machine's facets: each works on the machine's state. A test that needs a facet to behave
+// otherwise derives from it and installs its own in its place.
+class HeadlessVideo : public VideoFacet {
+ public:
+  explicit HeadlessVideo(HeadlessPlatform& machine) : machine_(machine) {}
+  bool DesktopMode(int& width, int& height, int& depth) override;
+  WindowId CreateWindow(const WindowDesc& desc) override;
+  WindowId CreateFullScreenWindow(const std::string& title) override;
+  void DestroyWindow(WindowId window) override;
+  void ShowWindow(WindowId window, bool visible) override;
+  void SetWindowTitle(WindowId window, const std::string& title) override;
+  void SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) override;
+  bool WindowGeometry(WindowId window, Rect& outer, Rect& client) override;
+  WindowId FocusedWindow() override;
+  void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
+               const Rect& dest) override;
+
+ protected:
+  HeadlessPlatform& machine_;
+};
+
+class HeadlessInput : public InputFacet {
+ public:
+  explicit HeadlessInput(HeadlessPlatform& machine) : machine_(machine) {}
+  bool NextEvent(Event& event, int timeoutMs) override;
+  void ReadKeyState(std::uint8_t state[256]) override;
+  int TakeMouseEvents(MouseEvent* out, int max) override;
+  bool HasKeyboard() override;
+  bool HasMouse() override;
+  void ShowCursor(bool visible) override;
+  void ConfineCursor(WindowId window, const Rect* clientArea) override;
+  void WarpCursor(WindowId window, int x, int y) override;
+  void SetRelativeMouse(bool on) override;
+
+ protected:
+  HeadlessPlatform& machine_;
+};
+
+class HeadlessAudio : public AudioFacet {
+ public:
+  explicit HeadlessAudio(HeadlessPlatform& machine) : machine_(machine) {}
+  bool OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) override;
+  void CloseAudio() override;
+  void LockAudio() override;
+  void UnlockAudio() override;
+
+ protected:
+  HeadlessPlatform& machine_;
+};
+
+class HeadlessClock : public ClockFacet {
+ public:
+  explicit HeadlessClock(HeadlessPlatform& machine) : machine_(machine) {}
+  std::uint64_t Counter() override;
+  std::uint64_t CounterFrequency() override;
+  void SleepMs(int milliseconds) override;
+  std::uint32_t TickMs() override;
+  LocalDateTime LocalTime() override;
+  void FrameBoundary() override;
+
+ protected:
+  HeadlessPlatform& machine_;
+};
+
+class HeadlessDialogs : public DialogFacet {
+ public:
+  explicit HeadlessDialogs(HeadlessPlatform& machine) : machine_(machine) {}
+  MessageAnswer ShowMessageBox(const std::string& title, const std::string& text,
+                               MessageButtons buttons) override;
+
+ protected:
+  HeadlessPlatform& machine_;
+};
+
+class HeadlessProcess : public ProcessFacet {
+ public:
+  explicit HeadlessProcess(HeadlessPlatform& machine) : machine_(machine) {}
+  std::string ProgramPath() override;
+
+ protected:
+  HeadlessPlatform& machine_;
+};
+
+class HeadlessPlatform {
  public:
   static constexpr std::uint64_t kCounterFrequency = 1'000'000'000;  // the counter counts nanoseconds
 
   HeadlessPlatform();
+  HeadlessPlatform(const HeadlessPlatform&) = delete;
+  HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
+
+  // Every facet of this machine, to install.
+  Backend Facets();
+  HeadlessVideo& Video() { return video_; }
+  HeadlessInput& Input() { return input_; }
+  HeadlessAudio& Audio() { return audio_; }
+  HeadlessClock& Clock() { return clock_; }
+  HeadlessDialogs& Dialogs() { return dialogs_; }
 
   // ---- The machine (set before the runtime starts).
   void SetDesktop(int width, int height, int depth);  // 1920 x 1080 x 32 by default
@@ -149,7 +244,7 @@ class HeadlessPlatform : public Platform {
   std::vector<WindowId> Windows() const;  // the live windows, oldest first
   int WindowsCreated() const { return windowsCreated_; }
   const CursorState& Cursor() const { return cursor_; }
-  bool AudioOpen() const { return audio_.callback != nullptr; }
+  bool AudioOpen() const { return audioStream_.callback != nullptr; }
   int AudioLockDepth() const { return audioLocks_; }
   // Runs the audio callback for `frames` frames and returns what it produced (empty with no audio
   // open or another sample type).
@@ -158,43 +253,15 @@ class HeadlessPlatform : public Platform {
   bool KeyHeld(int scanCode) const { return queue_.KeyHeld(scanCode); }
   bool EventsPending() const { return !queue_.Empty(); }
 
-  // ---- Platform.
-  bool DesktopMode(int& width, int& height, int& depth) override;
-  WindowId CreateWindow(const WindowDesc& desc) override;
-  WindowId CreateFullScreenWindow(const std::string& title) override;
-  void DestroyWindow(WindowId window) override;
-  void ShowWindow(WindowId window, bool visible) override;
-  void SetWindowTitle(WindowId window, const std::string& title) override;
-  void SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) override;
-  bool WindowGeometry(WindowId window, Rect& outer, Rect& client) override;
-  WindowId FocusedWindow() override { return focused_; }
-  void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
-               const Rect& dest) override;
-  bool NextEvent(Event& event, int timeoutMs) override;
-  void ShowCursor(bool visible) override { cursor_.visible = visible; }
-  void ConfineCursor(WindowId window, const Rect* clientArea) override;
-  void WarpCursor(WindowId window, int x, int y) override;
-  void SetRelativeMouse(bool on) override { cursor_.relative = on; }
-  bool HasKeyboard() override { return keyboard_; }
-  bool HasMouse() override { return mouse_; }
-  void ReadKeyState(std::uint8_t state[256]) override { queue_.ReadKeyState(state); }
-  int TakeMouseEvents(MouseEvent* out, int max) override { return queue_.TakeMouseEvents(out, max); }
-  bool OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) override;
-  void CloseAudio() override;
-  void LockAudio() override { ++audioLocks_; }
-  void UnlockAudio() override { --audioLocks_; }
-  MessageAnswer ShowMessageBox(const std::string& title, const std::string& text,
-                               MessageButtons buttons) override;
-  std::uint64_t Counter() override { return nanoseconds_; }
-  std::uint64_t CounterFrequency() override { return kCounterFrequency; }
-  void SleepMs(int milliseconds) override;
-  std::uint32_t TickMs() override;
-  LocalDateTime LocalTime() override;
-  void FrameBoundary() override;
-  std::string ProgramPath() override { return programPath_; }
-
  private:
-  struct Audio {
+  friend class HeadlessVideo;
+  friend class HeadlessInput;
+  friend class HeadlessAudio;
+  friend class HeadlessClock;
+  friend class HeadlessDialogs;
+  friend class HeadlessProcess;
+
+  struct AudioStream {
     AudioCallback callback = nullptr;
     void* user = nullptr;
   };
@@ -208,6 +275,14 @@ class HeadlessPlatform : public Platform {
   void ApplyMove(int x, int y);
   void Record(PresentedFrame frame);
   std::vector<std::uint8_t> RenderBytes(int frames, SampleFormat sample);
+
+  // The facets.
+  HeadlessVideo video_{*this};
+  HeadlessInput input_{*this};
+  HeadlessAudio audio_{*this};
+  HeadlessClock clock_{*this};
+  HeadlessDialogs dialogs_{*this};
+  HeadlessProcess process_{*this};
 
   // The machine.
   int desktopWidth_ = 1920, desktopHeight_ = 1080, desktopDepth_ = 32;
@@ -248,26 +323,17 @@ class HeadlessPlatform : public Platform {
   std::function<void(const PresentedFrame&)> presentCallback_;
 
   // Audio.
-  Audio audio_;
+  AudioStream audioStream_;
   int audioLocks_ = 0;
-};
-
-// Installs a backend for the lifetime of the object, for a test or a tool.
-class ScopedPlatform {
- public:
-  explicit ScopedPlatform(Platform& backend) { Install(&backend); }
-  ~ScopedPlatform() { Install(nullptr); }
-  ScopedPlatform(const ScopedPlatform&) = delete;
-  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
 };
 
 // A headless machine installed from construction to destruction: `InstalledHeadless machine;`.
 class InstalledHeadless : public HeadlessPlatform {
  public:
-  InstalledHeadless() { Install(this); }
-  ~InstalledHeadless() override { Install(nullptr); }
-  InstalledHeadless(const InstalledHeadless&) = delete;
-  InstalledHeadless& operator=(const InstalledHeadless&) = delete;
+  InstalledHeadless() : installed_(Facets()) {}
+
+ private:
+  ScopedBackend installed_;
 };
 
 }  // namespace rt::platform

@@ -9,6 +9,13 @@
 
 namespace rt::platform {
 
-std::unique_ptr<Platform> CreateSdlPlatform();
+class SdlBackend {
+ public:
+  virtual ~SdlBackend() = default;
+  // Every facet of the real machine, to install.
+  virtual Backend Facets() = 0;
+};
+
+std::unique_ptr<SdlBackend> CreateSdlBackend();
 
 }  // namespace rt::platform

@@ -1,0 +1,286 @@
+#include "runtime/platform/sdl/sdl_context.h"
+
+#include <csignal>
+
+#include "runtime/platform/sdl/sdl_mapping.h"
+
+namespace rt::platform {
+
+namespace {
+
+// SDL turns SIGINT and SIGTERM into a quit request; a closed terminal (SIGHUP) ends the game the same
+// way, through its end routine. A signal that whoever started us ignores (nohup) stays ignored.
+volatile std::sig_atomic_t hangUpPending = 0;
+
+void OnHangUp(int) {
+  hangUpPending = 1;
+}
+
+bool CatchHangUp() {
+  struct sigaction current {};
+  if (sigaction(SIGHUP, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return false;
+  struct sigaction action {};
+  action.sa_handler = OnHangUp;
+  sigemptyset(&action.sa_mask);
+  return sigaction(SIGHUP, &action, nullptr) == 0;
+}
+
+void ReleaseHangUp() {
+  std::signal(SIGHUP, SIG_DFL);
+  hangUpPending = 0;
+}
+
+// Input that reached the program's windows while a message box was up was meant for the box.
+bool MeantForMessageBox(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEWHEEL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TranslateWindowEvent(const SDL_WindowEvent& sdl, Event& event) {
+  event.window = sdl.windowID;
+  switch (sdl.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+      event.type = EventType::CloseRequest;
+      return true;
+    case SDL_WINDOWEVENT_MOVED:
+      event.type = EventType::Moved;
+      event.x = sdl.data1;
+      event.y = sdl.data2;
+      return true;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      event.type = EventType::Resized;
+      event.width = sdl.data1;
+      event.height = sdl.data2;
+      return true;
+    case SDL_WINDOWEVENT_EXPOSED:
+      event.type = EventType::Exposed;
+      return true;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      event.type = EventType::FocusGained;
+      return true;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      event.type = EventType::FocusLost;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+// ---- Windows
+
+SdlWindow::~SdlWindow() {
+  ForgetTexture();
+  SDL_DestroyRenderer(renderer_);
+  SDL_DestroyWindow(window_);
+}
+
+void SdlWindow::Show(const std::uint32_t* pixels, int width, int height, int pitchBytes,
+                     const SDL_Rect* target) {
+  if (!Upload(pixels, width, height, pitchBytes)) return;
+  Clear();
+  SDL_RenderCopy(renderer_, texture_, nullptr, target);
+  SDL_RenderPresent(renderer_);
+}
+
+void SdlWindow::ShowBlack() {
+  Clear();
+  SDL_RenderPresent(renderer_);
+}
+
+Rect SdlWindow::OutputSize() const {
+  Rect size;
+  if (SDL_GetRendererOutputSize(renderer_, &size.width, &size.height) != 0) return Rect{};
+  return size;
+}
+
+void SdlWindow::ForgetTexture() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  texture_ = nullptr;
+  textureWidth_ = textureHeight_ = 0;
+}
+
+void SdlWindow::Clear() {
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, SDL_ALPHA_OPAQUE);
+  SDL_RenderClear(renderer_);
+}
+
+bool SdlWindow::Upload(const std::uint32_t* pixels, int width, int height, int pitchBytes) {
+  if (width != textureWidth_ || height != textureHeight_) {
+    ForgetTexture();
+    // 0x00RRGGBB pixels are ARGB with an alpha that blending must not look at.
+    texture_ =
+        SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (!texture_) return false;
+    SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+    textureWidth_ = width;
+    textureHeight_ = height;
+  }
+  return SDL_UpdateTexture(texture_, nullptr, pixels, pitchBytes) == 0;
+}
+
+// ---- The context
+
+SdlContext::SdlContext() {
+  // SDL turns SIGINT and SIGTERM into SDL_QUIT, which the game takes as a request to end, so the
+  // end routine runs. Closing a window must not post it too: in full screen the close box is ignored.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  catchingHangUp_ = CatchHangUp();
+}
+
+SdlContext::~SdlContext() {
+  windows_.clear();
+  SDL_Quit();
+  if (catchingHangUp_) ReleaseHangUp();
+}
+
+bool SdlContext::EnsureVideo() {
+  if (!videoTried_) {
+    videoTried_ = true;
+    videoReady_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (videoReady_) SDL_StopTextInput();  // keys only, no typed characters
+  }
+  return videoReady_;
+}
+
+bool SdlContext::EnsureAudio() {
+  if (!audioTried_) {
+    audioTried_ = true;
+    audioReady_ = SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS) == 0;
+  }
+  return audioReady_;
+}
+
+SdlWindow* SdlContext::Find(WindowId window) {
+  const auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : it->second.get();
+}
+
+WindowId SdlContext::Adopt(SDL_Window* window, bool fullScreen) {
+  if (!window) return 0;
+  SDL_Renderer* renderer =
+      SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer) {
+    SDL_DestroyWindow(window);
+    return 0;
+  }
+  const WindowId id = SDL_GetWindowID(window);
+  windows_[id] = std::make_unique<SdlWindow>(window, renderer, fullScreen);
+  return id;
+}
+
+void SdlContext::Forget(WindowId window) {
+  if (warp_.window == window) warp_ = Warp{};
+  windows_.erase(window);
+}
+
+WindowId SdlContext::FocusedWindow() {
+  if (!videoReady_) return 0;
+  SDL_Window* focused = SDL_GetKeyboardFocus();
+  if (!focused) return 0;
+  const WindowId id = SDL_GetWindowID(focused);
+  return Find(id) ? id : 0;
+}
+
+void SdlContext::Pump() {
+  if (hangUpPending) {
+    hangUpPending = 0;
+    Event quit;
+    quit.type = EventType::QuitRequest;
+    queue_.Push(quit);
+  }
+  if (!EventsRunning()) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) Take(event);
+}
+
+bool SdlContext::WaitForEvent(int timeoutMs) {
+  SDL_Event event;
+  const int got = timeoutMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeoutMs);
+  if (!got) return false;
+  Take(event);
+  Pump();
+  return true;
+}
+
+void SdlContext::DropInputMeantForMessageBox() {
+  if (!EventsRunning()) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if (!MeantForMessageBox(event)) Take(event);
+  }
+}
+
+void SdlContext::NoteWarp(WindowId window, int x, int y) {
+  warp_ = Warp{true, window, x, y};
+}
+
+void SdlContext::Take(const SDL_Event& sdl) {
+  Event event;
+  if (Translate(sdl, event)) queue_.Push(event);
+}
+
+bool SdlContext::IsWarpLanding(const SDL_MouseMotionEvent& motion) {
+  if (!warp_.pending || motion.windowID != warp_.window || motion.x != warp_.x || motion.y != warp_.y) {
+    return false;
+  }
+  warp_.pending = false;
+  return true;
+}
+
+bool SdlContext::Translate(const SDL_Event& sdl, Event& event) {
+  switch (sdl.type) {
+    case SDL_WINDOWEVENT:
+      return TranslateWindowEvent(sdl.window, event);
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      event.type = sdl.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp;
+      event.window = sdl.key.windowID;
+      event.scanCode = KeyCodeFromSdlScancode(sdl.key.keysym.scancode);
+      return sdl.key.repeat == 0 && event.scanCode != 0;
+    case SDL_MOUSEMOTION:
+      event.type = EventType::MouseMotion;
+      event.window = sdl.motion.windowID;
+      event.dx = sdl.motion.xrel;
+      event.dy = sdl.motion.yrel;
+      return !IsWarpLanding(sdl.motion) && (event.dx != 0 || event.dy != 0);
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      event.type = sdl.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseButtonDown : EventType::MouseButtonUp;
+      event.window = sdl.button.windowID;
+      event.button = ButtonFromSdlButton(sdl.button.button);
+      return event.button != 0;
+    case SDL_MOUSEWHEEL:
+      event.type = EventType::MouseWheel;
+      event.window = sdl.wheel.windowID;
+      event.wheel = sdl.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -sdl.wheel.y : sdl.wheel.y;
+      return event.wheel != 0;
+    case SDL_AUDIODEVICEREMOVED:
+      event.type = EventType::AudioDeviceLost;
+      return sdl.adevice.iscapture == 0 && audioDevice_ != 0 && sdl.adevice.which == audioDevice_;
+    case SDL_DISPLAYEVENT:
+      event.type = EventType::DisplayChanged;
+      return true;
+    case SDL_QUIT:
+      event.type = EventType::QuitRequest;
+      return true;
+    case SDL_RENDER_DEVICE_RESET:
+      for (auto& [id, window] : windows_) window->ForgetTexture();
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace rt::platform

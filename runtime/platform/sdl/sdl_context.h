@@ -1,0 +1,97 @@
+// What the SDL facets share: SDL's subsystems, started lazily one at a time, the program's windows,
+// and the events taken from SDL with the keyboard and mouse state they leave behind.
+#pragma once
+
+#include <SDL.h>
+
+#include <map>
+#include <memory>
+
+#include "runtime/platform/event_queue.h"
+#include "runtime/platform/platform.h"
+
+namespace rt::platform {
+
+// A window with the renderer and the texture that show its pictures.
+class SdlWindow {
+ public:
+  SdlWindow(SDL_Window* window, SDL_Renderer* renderer, bool fullScreen)
+      : window_(window), renderer_(renderer), fullScreen_(fullScreen) {}
+  ~SdlWindow();
+  SdlWindow(const SdlWindow&) = delete;
+  SdlWindow& operator=(const SdlWindow&) = delete;
+
+  SDL_Window* Window() const { return window_; }
+  bool FullScreen() const { return fullScreen_; }
+
+  // Shows the picture at `target` (output pixels) on black and waits for the retrace where vsync works.
+  void Show(const std::uint32_t* pixels, int width, int height, int pitchBytes, const SDL_Rect* target);
+  void ShowBlack();
+  Rect OutputSize() const;
+  // After a device reset textures are gone; the next picture makes a new one.
+  void ForgetTexture();
+
+ private:
+  void Clear();
+  bool Upload(const std::uint32_t* pixels, int width, int height, int pitchBytes);
+
+  SDL_Window* window_;
+  SDL_Renderer* renderer_;
+  SDL_Texture* texture_ = nullptr;
+  int textureWidth_ = 0, textureHeight_ = 0;
+  bool fullScreen_;
+};
+
+class SdlContext {
+ public:
+  SdlContext();
+  ~SdlContext();
+  SdlContext(const SdlContext&) = delete;
+  SdlContext& operator=(const SdlContext&) = delete;
+
+  bool EnsureVideo();
+  bool EnsureAudio();
+  bool VideoReady() const { return videoReady_; }
+  bool EventsRunning() const { return SDL_WasInit(SDL_INIT_EVENTS) != 0; }
+
+  // The program's windows by id.
+  SdlWindow* Find(WindowId window);
+  WindowId Adopt(SDL_Window* window, bool fullScreen);
+  void Forget(WindowId window);
+  WindowId FocusedWindow();
+
+  // Events: everything SDL has is taken into the queue, translated.
+  EventQueue& Queue() { return queue_; }
+  void Pump();
+  // Waits for one event of SDL's: false when none came in time (or waiting failed).
+  bool WaitForEvent(int timeoutMs);
+  // Takes what SDL has, dropping the input that reached the program's windows while a message box
+  // was up: it was meant for the box.
+  void DropInputMeantForMessageBox();
+
+  // Where the last warp put the cursor: the motion it causes is not the player's.
+  void NoteWarp(WindowId window, int x, int y);
+  // The audio device the program plays on, whose removal is reported.
+  void SetAudioDevice(SDL_AudioDeviceID device) { audioDevice_ = device; }
+
+ private:
+  struct Warp {
+    bool pending = false;
+    WindowId window = 0;
+    int x = 0, y = 0;
+  };
+
+  void Take(const SDL_Event& event);
+  bool Translate(const SDL_Event& sdl, Event& event);
+  bool IsWarpLanding(const SDL_MouseMotionEvent& motion);
+
+  bool videoTried_ = false, videoReady_ = false;
+  bool audioTried_ = false, audioReady_ = false;
+  bool catchingHangUp_ = false;
+  std::map<WindowId, std::unique_ptr<SdlWindow>> windows_;
+  EventQueue queue_;
+  Warp warp_;
+  SDL_AudioDeviceID audioDevice_ = 0;
+};
+
+}  // namespace rt::platform
