@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "game/controls.h"
+#include "game/arithmetic.h"
+#include "game/asset_numbers.h"
 #include "game/entities.h"
-#include "game/media.h"
-#include "game/numbers.h"
+#include "game/field.h"
 #include "game/state.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/input/mouse.h"
@@ -16,7 +16,7 @@ namespace pellaris {
 
 namespace {
 
-constexpr float kGroundLine = 350.0f;
+constexpr float kGround = static_cast<float>(kGroundLine);
 constexpr float kFarthestTarget = 1280.0f;
 constexpr std::int16_t kCooldownAfterShot = 11;
 // The cooldown counts down in every frame; it only has to stay negative, so it stops well before
@@ -24,9 +24,9 @@ constexpr std::int16_t kCooldownAfterShot = 11;
 constexpr std::int16_t kCooldownFloor = -30000;
 
 bool WantsFire() {
-  if (rt::KeyDown(kKeyLeftCtrl)) return true;
-  const bool limitedInput =
-      rt::KeyDown(kKeyRightCtrl) || rt::KeyDown(kKeyRightShift) || rt::MouseButtonDown(kLeftButton);
+  if (rt::KeyDown(rt::kKeyLeftCtrl)) return true;
+  const bool limitedInput = rt::KeyDown(rt::kKeyRightCtrl) || rt::KeyDown(rt::kKeyRightShift) ||
+                            rt::MouseButtonDown(rt::kMouseLeft);
   return limitedInput && fireCooldown < 0;
 }
 
@@ -39,10 +39,10 @@ void InsertSpark() {
 // The sparks mark each crossing of the ground line by the craft's bottom edge.
 void GroundSparks() {
   const float bottom = craftY + static_cast<float>(rt::SpriteHeight(kCraftSprite));
-  if (bottom > kGroundLine && craftOnGround == 0) {
+  if (bottom > kGround && craftOnGround == 0) {
     InsertSpark();
     craftOnGround = 1;
-  } else if (bottom <= kGroundLine && craftOnGround == 1) {
+  } else if (bottom <= kGround && craftOnGround == 1) {
     InsertSpark();
     craftOnGround = 0;
   }
@@ -86,7 +86,7 @@ void CraftStep() {
   }
   if (fireCooldown > kCooldownFloor) fireCooldown = static_cast<std::int16_t>(fireCooldown - 1);
 
-  if (rt::KeyDown(kKeySpace) || rt::MouseButtonDown(kRightButton)) {
+  if (rt::KeyDown(rt::kKeySpace) || rt::MouseButtonDown(rt::kMouseRight)) {
     craftSpeedY = craftSpeedY + (-0.15f);
   } else if (craftSpeedY < 3.0f) {
     craftSpeedY = craftSpeedY + 0.1f;
@@ -94,7 +94,7 @@ void CraftStep() {
 
   GroundSparks();
 
-  if (craftY > kGroundLine) {
+  if (craftY > kGround) {
     craftSpeedY = craftSpeedY + (-0.3f);
     if (gameOver == 0) score = score - 4;
   } else if (gameOver == 0) {

@@ -1,7 +1,8 @@
 #include "game/entities.h"
 
-#include "game/media.h"
-#include "game/numbers.h"
+#include "game/arithmetic.h"
+#include "game/asset_numbers.h"
+#include "game/field.h"
 #include "game/state.h"
 #include "runtime/core/random.h"
 #include "runtime/sound/sound.h"
@@ -81,7 +82,7 @@ void StepRock(Entity& rock) {
   if (rock.frame < 0.0f) rock.frame = 7.9f;
   if (rock.hitPoints < 0) {
     RockDestroyed(rock);
-  } else if (rock.x < -30.0f || rock.y < -30.0f || rock.y > 400.0f) {
+  } else if (rock.x < -30.0f || rock.y < -30.0f || rock.y > static_cast<float>(kFieldHeight)) {
     SpawnEntity(KindRock);  // recycled in place
   }
 }
@@ -140,8 +141,8 @@ void SpawnEntity(std::int16_t kind) {
   Entity& entity = *ListCurrent(entities);
   entity.kind = kind;
   entity.frame = 0.0f;
-  entity.x = static_cast<float>(rt::RandomInt(640)) + 640.0f;
-  entity.y = static_cast<float>(rt::RandomInt(400)) + (-70.0f);
+  entity.x = static_cast<float>(rt::RandomInt(kFieldWidth)) + static_cast<float>(kFieldWidth);
+  entity.y = static_cast<float>(rt::RandomInt(kFieldHeight)) + (-70.0f);
   entity.dx = static_cast<float>(rt::RandomInt(9)) / 10.0f + 5.0f;
   entity.dy = static_cast<float>(rt::RandomInt(2)) / 10.0f + (-0.1f);
   entity.hitPoints = static_cast<std::int16_t>(rt::RandomInt(4));

@@ -17,6 +17,7 @@ enum EntityKind : std::int16_t {
   KindSlowBonus = 5,
   KindSpark = 6,
 };
+inline constexpr int kEntityKindCount = KindSpark + 1;
 
 struct Entity {
   float x;

@@ -1,8 +1,9 @@
 #include "game/game.h"
 
 #include "assets/catalogue.h"
+#include "game/asset_numbers.h"
 #include "game/entities.h"
-#include "game/media.h"
+#include "game/field.h"
 #include "game/round.h"
 #include "game/state.h"
 #include "game/title.h"
@@ -29,9 +30,9 @@ void LoadAssets() {
   // The title logo, the sparks and the craft come first; the craft's height places it.
   for (const assets::AssetImage& picture : assets::PicturesBeforeStarfield()) LoadPicture(picture);
   craftHeight = static_cast<std::int16_t>(rt::SpriteHeight(kCraftSprite));
-  craftY = (400.0f - static_cast<float>(craftHeight)) / 2.0f;
+  craftY = (static_cast<float>(kFieldHeight) - static_cast<float>(craftHeight)) / 2.0f;
   craftX = 40.0f;
-  rt::CreateSprite(kStarfieldSprite, 640, 400);
+  rt::CreateSprite(kStarfieldSprite, kFieldWidth, kFieldHeight);
   for (const assets::AssetImage& picture : assets::PicturesAfterStarfield()) LoadPicture(picture);
 }
 

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "game/controls.h"
+#include "game/arithmetic.h"
+#include "game/asset_numbers.h"
 #include "game/craft.h"
 #include "game/entities.h"
-#include "game/media.h"
-#include "game/numbers.h"
+#include "game/field.h"
 #include "game/state.h"
 #include "runtime/core/date.h"
 #include "runtime/core/timing.h"
@@ -24,7 +24,6 @@ namespace {
 constexpr int kRoundSeconds = 120;
 constexpr int kWarningSeconds = 30;
 constexpr int kStartRocks = 35;
-constexpr int kGroundTop = 350;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kHudGrey = 0xC8C8C8;
 
@@ -34,11 +33,12 @@ int RemainingSeconds() {
 
 // The text line centred, the fraction of the margin dropped.
 void DrawCentred(int y, std::uint32_t color = kWhite) {
-  rt::DrawTextAt((640 - rt::TextWidth(TextData())) / 2, y, TextData(), color, 0);
+  rt::DrawTextAt((kFieldWidth - rt::TextWidth(TextData())) / 2, y, TextData(), color, 0);
 }
 
 void DrawHudBox() {
-  rt::DrawBox(0, kGroundTop, 640, 50, MakeColor(flashLevel + 20, flashLevel + 20, flashLevel + 70));
+  rt::DrawBox(0, kGroundLine, kFieldWidth, kFieldHeight - kGroundLine,
+              MakeColor(flashLevel + 20, flashLevel + 20, flashLevel + 70));
 }
 
 void DrawWarning() {
@@ -59,7 +59,7 @@ void DrawHud() {
   AssignTextWithNumber("Score: ", score);
   rt::DrawTextAt(0, 0, TextData(), kHudGrey, 0);
   AssignTextWithTime("Remaining Time: ", RemainingSeconds());
-  rt::DrawTextAt(640 - rt::TextWidth(TextData()), 0, TextData(), kHudGrey, 0);
+  rt::DrawTextAt(kFieldWidth - rt::TextWidth(TextData()), 0, TextData(), kHudGrey, 0);
   if (RemainingSeconds() <= kWarningSeconds) DrawWarning();
   rt::EndDrawing();
 }
@@ -68,12 +68,12 @@ void DrawHud() {
 bool DrawGameOver() {
   if (!rt::BeginDrawing(rt::ScreenTarget())) return false;
   DrawHudBox();
-  rt::DrawLine(0, kGroundTop, 640, 1, MakeColor(flashLevel + 50, flashLevel + 50, flashLevel + 100));
+  rt::DrawLine(0, kGroundLine, kFieldWidth, 1, MakeColor(flashLevel + 50, flashLevel + 50, flashLevel + 100));
   AssignTextWithNumber("Time is over. Your Score is ", score);
   DrawCentred(200);
   AssignText("Press Enter To Play Again");
   DrawCentred(230);
-  const bool restart = rt::KeyDown(kKeyEnter) != 0;
+  const bool restart = rt::KeyDown(rt::kKeyEnter) != 0;
   if (restart) restartRequested = 1;
   rt::EndDrawing();
   return restart;
@@ -106,13 +106,13 @@ namespace {
 
 void DrawBackdropAndCraft() {
   rt::DrawSprite(kStarfieldSprite, Round(backdropX), 0);
-  rt::DrawSprite(kStarfieldCopySprite, Round(backdropX + 640.0f), 0);
+  rt::DrawSprite(kStarfieldCopySprite, Round(backdropX + static_cast<float>(kFieldWidth)), 0);
   rt::DrawSprite(kCraftSprite, Round(craftX), Round(craftY));
 }
 
 void ScrollBackdrop() {
   backdropX = backdropX + (-0.4f);
-  if (backdropX < -640.0f) backdropX = 0.0f;
+  if (backdropX < -static_cast<float>(kFieldWidth)) backdropX = 0.0f;
 }
 
 }  // namespace
@@ -152,7 +152,7 @@ RoundResult RunRound() {
     }
     // A close request always quits, also one that comes before the first active frame after a
     // restart (restartRequested may still be set then).
-    if (rt::KeyDown(kKeyEscape) || lastEvent == kEventCloseRequest) return RoundResult::Quit;
+    if (rt::KeyDown(rt::kKeyEscape) || lastEvent == rt::kEventCloseRequest) return RoundResult::Quit;
   }
 }
 

@@ -1,6 +1,7 @@
 #include "game/startup.h"
 
 #include "assets/catalogue.h"
+#include "game/field.h"
 #include "game/state.h"
 #include "runtime/display/message_box.h"
 #include "runtime/display/screen.h"
@@ -16,11 +17,9 @@ namespace pellaris {
 
 namespace {
 
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 400;
 constexpr int kScreenDepth = 32;
-// Title bar, system menu with the close box, centred on the screen.
-constexpr std::uint32_t kGameWindowFlags = 0xC80001;
+constexpr std::uint32_t kGameWindowFlags =
+    rt::kWindowTitleBar | rt::kWindowSystemMenu | rt::kWindowCentreOnScreen;
 constexpr int kGameWindow = 0;
 
 // Sprites, keyboard, sound and mouse, in that order; the first failure stops the checks.
@@ -35,28 +34,24 @@ bool Fail(const char* text) {
 }
 
 bool OpenWindowedDisplay() {
-  if (rt::OpenWindow(kGameWindow, 0, 0, kScreenWidth, kScreenHeight, "Pellaris By Varro / Quillon",
+  if (rt::OpenWindow(kGameWindow, 0, 0, kFieldWidth, kFieldHeight, "Pellaris By Varro / Quillon",
                      kGameWindowFlags) == 0) {
     return Fail("OpenWindow Failed");
   }
-  if (rt::OpenWindowedScreen(rt::WindowHandle(kGameWindow), 0, 0, kScreenWidth, kScreenHeight, 0, 0, 0) ==
-      0) {
+  if (rt::OpenWindowedScreen(rt::WindowHandle(kGameWindow), 0, 0, kFieldWidth, kFieldHeight, 0, 0, 0) == 0) {
     return Fail("OpenWindowedScreen Failed");
   }
   return true;
 }
 
 bool OpenFullScreenDisplay() {
-  if (rt::OpenScreen(kScreenWidth, kScreenHeight, kScreenDepth, "Pellaris") == 0)
+  if (rt::OpenScreen(kFieldWidth, kFieldHeight, kScreenDepth, "Pellaris") == 0)
     return Fail("OpenScreen Failed");
   return true;
 }
 
-// The windows carry the craft as their icon. Only a No opens the window; any other answer means full
-// screen.
+// Only a No opens the window; any other answer means full screen.
 bool OpenDisplay() {
-  const assets::IconImage icon = assets::WindowIcon();
-  rt::SetProgramIcon(icon.pixels, icon.width, icon.height);
   const int answer = rt::ShowMessage("Fullscreen / Windowed", "Do you want to switch to full screen mode?",
                                      rt::kMessageYesNo);
   return answer == rt::kAnswerNo ? OpenWindowedDisplay() : OpenFullScreenDisplay();
@@ -67,6 +62,7 @@ bool OpenDisplay() {
 int RunProgram(void (*playGame)()) {
   ClearGameState();
   rt::StartRuntime();
+  // The windows carry the craft as their icon.
   const assets::IconImage icon = assets::WindowIcon();
   rt::SetProgramIcon(icon.pixels, icon.width, icon.height);
   SetStartValues();

@@ -1,8 +1,8 @@
 #include "game/title.h"
 
-#include "game/controls.h"
-#include "game/media.h"
-#include "game/numbers.h"
+#include "game/arithmetic.h"
+#include "game/asset_numbers.h"
+#include "game/field.h"
 #include "game/state.h"
 #include "runtime/core/random.h"
 #include "runtime/display/screen.h"
@@ -16,8 +16,6 @@
 namespace pellaris {
 
 namespace {
-
-constexpr int kLastBrightRow = 350;  // stars behind the HUD box are dimmer
 
 struct TitleLine {
   const char* text;
@@ -40,7 +38,7 @@ void DrawTitleTexts() {
   for (const TitleLine& line : kTitleLines) {
     AssignText(line.text);
     position += line.advance;
-    rt::DrawTextAt((640 - rt::TextWidth(TextData())) / 2, position, TextData(), white, 0);
+    rt::DrawTextAt((kFieldWidth - rt::TextWidth(TextData())) / 2, position, TextData(), white, 0);
   }
   rt::EndDrawing();
 }
@@ -49,9 +47,10 @@ void DrawTitleTexts() {
 
 void MakeStarfield() {
   if (rt::BeginDrawing(rt::SpriteTarget(kStarfieldSprite))) {
-    for (int row = 1; row <= 399; ++row) {
-      const int x = rt::RandomInt(639);
-      const int level = rt::RandomInt(row <= kLastBrightRow ? 230 : 100);
+    for (int row = 1; row < kFieldHeight; ++row) {
+      const int x = rt::RandomInt(kFieldWidth - 1);
+      // Stars behind the status bar are dimmer.
+      const int level = rt::RandomInt(row <= kGroundLine ? 230 : 100);
       rt::DrawPoint(x, row, MakeColor(level, level, level));
     }
     rt::EndDrawing();
@@ -65,13 +64,13 @@ TitleResult RunTitleScreen() {
     shownScreen = Screen::Title;
     rt::ClearScreen(0);
     lastEvent = rt::PollWindowEvent();
-    rt::DrawSprite(kLogoSprite, (640 - rt::SpriteWidth(kLogoSprite)) / 2, 20);
+    rt::DrawSprite(kLogoSprite, (kFieldWidth - rt::SpriteWidth(kLogoSprite)) / 2, 20);
     DrawTitleTexts();
     // The mouse is read here too, so that the left button starts play as well as Enter.
     rt::ReadMouse();
     rt::ReadKeyboard();
-    if (rt::KeyDown(kKeyEscape) || lastEvent == kEventCloseRequest) return TitleResult::Quit;
-    if (rt::MouseButtonDown(kLeftButton) || rt::KeyDown(kKeyEnter)) return TitleResult::Play;
+    if (rt::KeyDown(rt::kKeyEscape) || lastEvent == rt::kEventCloseRequest) return TitleResult::Quit;
+    if (rt::MouseButtonDown(rt::kMouseLeft) || rt::KeyDown(rt::kKeyEnter)) return TitleResult::Play;
   }
 }
 

@@ -3,10 +3,9 @@
 // craft bobbing on the ground line making sparks. Also counts heap allocations per frame.
 #include <benchmark/benchmark.h>
 
-#include "game/controls.h"
+#include "game/arithmetic.h"
 #include "game/entities.h"
 #include "game/game.h"
-#include "game/numbers.h"
 #include "game/round.h"
 #include "game/state.h"
 #include "game/title.h"
@@ -42,13 +41,13 @@ void BusyRoundFrame(benchmark::State& state) {
   LoadAssets();
   MakeStarfield();
   SetUpRound();
-  machine.Apply(Action::KeyDown(kKeyLeftCtrl));
+  machine.Apply(Action::KeyDown(rt::kKeyLeftCtrl));
 
   int frame = 0;
   auto step = [&] {
     // Bob on the ground line: thrust for 20 frames in every 60.
-    if (frame % 60 == 0) machine.Apply(Action::KeyDown(kKeySpace));
-    if (frame % 60 == 20) machine.Apply(Action::KeyUp(kKeySpace));
+    if (frame % 60 == 0) machine.Apply(Action::KeyDown(rt::kKeySpace));
+    if (frame % 60 == 20) machine.Apply(Action::KeyUp(rt::kKeySpace));
     ++frame;
     roundEndTime = rt::CurrentDate() + 60;  // never over, and no warning
     rt::ClearScreen(MakeColor(flashLevel, flashLevel, flashLevel));

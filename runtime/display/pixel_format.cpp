@@ -4,10 +4,8 @@
 
 namespace rt {
 
-namespace {
-
 // Components arrive as 0..255; unsigned arithmetic keeps stray values from shifting into UB.
-std::uint32_t ColorToPixelInFormat(int depth, int format, int red, int green, int blue) {
+std::uint32_t PackPixel(int depth, int format, int red, int green, int blue) {
   const auto r = static_cast<std::uint32_t>(red);
   const auto g = static_cast<std::uint32_t>(green);
   const auto b = static_cast<std::uint32_t>(blue);
@@ -26,15 +24,18 @@ std::uint32_t ColorToPixelInFormat(int depth, int format, int red, int green, in
   }
 }
 
-}  // namespace
+std::uint32_t PackColor(int depth, int format, std::uint32_t color) {
+  return PackPixel(depth, format, static_cast<int>(color & 0xFF), static_cast<int>(color >> 8 & 0xFF),
+                   static_cast<int>(color >> 16 & 0xFF));
+}
 
 std::uint32_t ColorToPixel(int red, int green, int blue) {
-  return ColorToPixelInFormat(ScreenDepth(), ScreenPixelFormat(), red, green, blue);
+  return PackPixel(ScreenDepth(), ScreenPixelFormat(), red, green, blue);
 }
 
 std::uint32_t ColorToPixelAtDepth(int depth, int red, int green, int blue) {
   // Without a screen the 24- and 32-bit layouts are the usual red-high ones.
-  return ColorToPixelInFormat(depth, PixelFormat32RedHigh, red, green, blue);
+  return PackPixel(depth, PixelFormat32RedHigh, red, green, blue);
 }
 
 }  // namespace rt

@@ -10,6 +10,7 @@
 #include "runtime/display/pixel_format.h"
 #include "runtime/display/window.h"
 #include "runtime/display/windowed_screen.h"
+#include "runtime/platform/key_codes.h"
 #include "runtime/platform/platform.h"
 
 namespace rt {
@@ -19,9 +20,6 @@ namespace {
 using platform::EventType;
 using platform::WindowId;
 
-constexpr int kScanTab = 15;
-constexpr int kScanLeftAlt = 56;
-constexpr int kScanRightAlt = 56 + 128;
 // The last stretch of a frame period is spun on the counter: a sleep may overshoot by that much.
 constexpr std::int64_t kSpinMicroseconds = 300;
 
@@ -280,7 +278,7 @@ void HandleDisplayEvent(const platform::Event& event) {
       if (event.window == Display().window) Deactivate();
       break;
     case EventType::KeyUp:
-      if (event.scanCode == kScanTab || event.scanCode == kScanLeftAlt || event.scanCode == kScanRightAlt) {
+      if (event.scanCode == kKeyTab || event.scanCode == kKeyLeftAlt || event.scanCode == kKeyRightAlt) {
         MarkSpritePixelsSaved();
       }
       break;

@@ -1,7 +1,9 @@
 // The polled keyboard: one snapshot of every key per frame, read only while the display has the
-// focus. Keys are named by scan code: the set-1 make code, plus 128 for the extended keys
-// (1 Escape, 28 Enter, 29 Left Ctrl, 54 Right Shift, 57 Space, 157 Right Ctrl).
+// focus. Keys are named by scan code: the set-1 make code, plus 128 for the extended keys (see
+// runtime/platform/key_codes.h).
 #pragma once
+
+#include "runtime/platform/key_codes.h"
 
 namespace rt {
 

@@ -6,6 +6,10 @@
 
 namespace rt {
 
+inline constexpr int kMouseLeft = 1;
+inline constexpr int kMouseRight = 2;
+inline constexpr int kMouseMiddle = 3;
+
 // 1 when the mouse is there, 0 without one.
 int InitMouseInput();
 // Collects the events since the last read: 1 when they were applied, 0 while the mouse is released or

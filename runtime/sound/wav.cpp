@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/core/byte_order.h"
+
 namespace rt {
 
 namespace {
@@ -12,14 +14,6 @@ constexpr std::uint64_t kChunkHeaderBytes = 8;
 constexpr std::uint64_t kRiffHeaderBytes = 8;  // "RIFF" and the size that counts from behind it
 constexpr std::uint64_t kFirstChunkOffset = 12;
 constexpr std::uint64_t kPcmRecordBytes = 16;
-
-std::uint16_t Read16(const std::uint8_t* bytes) {
-  return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
-std::uint32_t Read32(const std::uint8_t* bytes) {
-  return static_cast<std::uint32_t>(Read16(bytes)) | static_cast<std::uint32_t>(Read16(bytes + 2)) << 16;
-}
 
 bool HasId(const std::uint8_t* bytes, const char (&id)[5]) {
   return std::memcmp(bytes, id, 4) == 0;
@@ -37,7 +31,7 @@ struct Chunk {
 bool ChunkAt(const std::uint8_t* image, std::uint64_t offset, std::uint64_t extent, Chunk& chunk) {
   if (offset > extent || extent - offset < kChunkHeaderBytes) return false;
   chunk.header = image + offset;
-  chunk.size = Read32(chunk.header + 4);
+  chunk.size = ReadLittle32(chunk.header + 4);
   chunk.end = offset + kChunkHeaderBytes + chunk.size;
   return chunk.end <= extent;
 }
@@ -45,11 +39,11 @@ bool ChunkAt(const std::uint8_t* image, std::uint64_t offset, std::uint64_t exte
 bool ReadPcmFormat(const Chunk& fmt, PcmFormat& format, int& blockAlign) {
   if (fmt.size < kPcmRecordBytes) return false;
   const std::uint8_t* record = fmt.Content();
-  const int tag = Read16(record);
-  const int channels = Read16(record + 2);
-  const std::uint32_t rate = Read32(record + 4);
-  blockAlign = Read16(record + 12);
-  const int bits = Read16(record + 14);
+  const int tag = ReadLittle16(record);
+  const int channels = ReadLittle16(record + 2);
+  const std::uint32_t rate = ReadLittle32(record + 4);
+  blockAlign = ReadLittle16(record + 12);
+  const int bits = ReadLittle16(record + 14);
   if (tag != kFormatPcm || channels < 1 || channels > 2 || (bits != 8 && bits != 16)) return false;
   if (blockAlign != channels * bits / 8) return false;
   if (rate < static_cast<std::uint32_t>(kMinPcmRate) || rate > static_cast<std::uint32_t>(kMaxPcmRate)) {
@@ -65,7 +59,7 @@ bool ReadWav(const void* image, std::size_t length, WavSamples& out) {
   if (!image || length < kFirstChunkOffset) return false;
   const auto* bytes = static_cast<const std::uint8_t*>(image);
   if (!HasId(bytes, "RIFF")) return false;
-  const std::uint64_t extent = std::min<std::uint64_t>(length, kRiffHeaderBytes + Read32(bytes + 4));
+  const std::uint64_t extent = std::min<std::uint64_t>(length, kRiffHeaderBytes + ReadLittle32(bytes + 4));
 
   Chunk chunk;
   if (!ChunkAt(bytes, kFirstChunkOffset, extent, chunk) || !HasId(chunk.header, "fmt ")) return false;
@@ -78,9 +72,8 @@ bool ReadWav(const void* image, std::size_t length, WavSamples& out) {
     if (!ChunkAt(bytes, chunk.end, extent, chunk)) return false;
   } while (!HasId(chunk.header, "data"));
 
-  const std::uint64_t wholeFrameBytes = chunk.size - chunk.size % static_cast<std::uint64_t>(blockAlign);
-  if (wholeFrameBytes == 0) return false;
-  out = {format, chunk.Content(), static_cast<std::size_t>(wholeFrameBytes)};
+  if (chunk.size < static_cast<std::uint64_t>(blockAlign)) return false;
+  out = {format, chunk.Content(), static_cast<std::size_t>(chunk.size)};
   return true;
 }
 

@@ -13,7 +13,7 @@ namespace rt {
 struct WavSamples {
   PcmFormat format;
   const std::uint8_t* data = nullptr;  // points into the image
-  std::size_t bytes = 0;               // whole frames only; never 0
+  std::size_t bytes = 0;               // at least one whole frame; the converter drops a partial one
 };
 
 // Fills `out` from a PCM image (8-bit unsigned or 16-bit signed, mono or stereo); false for a

@@ -51,7 +51,9 @@ void BlitSprite(Sprite& sprite, Surface& target, int x, int y);
 void BlendSprite(Sprite& sprite, Surface& target, int x, int y, int intensity);
 
 // Data derived from a sprite's pixels, kept in Sprite::blitCache and rebuilt when the surface's pixels
-// or generation change. Each part is built on first use.
+// or generation change. Each part is built on first use. An opaque pixel is one a blit draws: its
+// value, every byte of it, differs from the key 0. A solid pixel is one collision counts: its colour
+// differs from the key, the fourth byte of a 32-bit pixel left out (see collision.h).
 struct OpaqueRun {
   std::int32_t y, start, end;  // row and columns, end excluded
 };
@@ -60,9 +62,9 @@ struct OpaqueRuns {
   std::vector<std::int32_t> rowFirstRun;  // runs of row y: rowFirstRun[y] .. rowFirstRun[y + 1]
   bool preferRuns = false;                // sparse enough that walking the runs beats scanning every pixel
 };
-// One bit per pixel that collision counts as opaque; every row ends with at least one zero word so
+// One bit per pixel that collision counts as solid; every row ends with at least one zero word so
 // that a 64-bit window may start anywhere inside the row.
-struct OpaqueMask {
+struct SolidMask {
   int wordsPerRow = 0;
   std::vector<std::uint64_t> bits;
 };
@@ -71,7 +73,7 @@ struct SpritePixelCache {
   bool runsBuilt = false;
   OpaqueRuns runs;
   bool maskBuilt = false;
-  OpaqueMask mask;
+  SolidMask mask;
 };
 // The sprite's cache, emptied first when its pixels have changed since it was filled.
 SpritePixelCache& PixelCacheOf(Sprite& sprite);

@@ -33,12 +33,12 @@ std::uint32_t ReadPixel(const std::uint8_t* pixel, int bytesPerPixel) {
 }
 
 // Every sprite the system makes has the key 0; one made without a key has no transparent pixel.
-bool CountsAsOpaque(const Sprite& sprite, std::uint32_t pixel, std::uint32_t comparedBits) {
+bool CountsAsSolid(const Sprite& sprite, std::uint32_t pixel, std::uint32_t comparedBits) {
   constexpr std::uint32_t kColorKey = 0;
   return !sprite.colorKeyed || (pixel & comparedBits) != kColorKey;
 }
 
-void BuildMask(const Sprite& sprite, OpaqueMask& mask) {
+void BuildMask(const Sprite& sprite, SolidMask& mask) {
   const Surface& surface = sprite.surface;
   const int bytesPerPixel = surface.BytesPerPixel();
   const std::uint32_t comparedBits = ComparedBits(surface.Depth());
@@ -49,14 +49,14 @@ void BuildMask(const Sprite& sprite, OpaqueMask& mask) {
     const std::uint8_t* row = surface.Row(y);
     std::uint64_t* bits = mask.bits.data() + static_cast<std::size_t>(y) * mask.wordsPerRow;
     for (int x = 0; x < surface.Width(); ++x) {
-      if (CountsAsOpaque(sprite, ReadPixel(row + x * bytesPerPixel, bytesPerPixel), comparedBits)) {
+      if (CountsAsSolid(sprite, ReadPixel(row + x * bytesPerPixel, bytesPerPixel), comparedBits)) {
         bits[x / 64] |= std::uint64_t{1} << (x % 64);
       }
     }
   }
 }
 
-const OpaqueMask& MaskOf(Sprite& sprite) {
+const SolidMask& MaskOf(Sprite& sprite) {
   SpritePixelCache& cache = PixelCacheOf(sprite);
   if (!cache.maskBuilt) {
     BuildMask(sprite, cache.mask);
@@ -110,8 +110,8 @@ MaskColumn ColumnOf(int x) {
 
 // Compares the overlap of two mask rows 64 columns at a time; `lastWindow` keeps the columns of the
 // final window that lie inside the overlap.
-bool RowsShareOpaquePixel(const std::uint64_t* row1, MaskColumn at1, const std::uint64_t* row2,
-                          MaskColumn at2, std::size_t windows, std::uint64_t lastWindow) {
+bool RowsShareSolidPixel(const std::uint64_t* row1, MaskColumn at1, const std::uint64_t* row2, MaskColumn at2,
+                         std::size_t windows, std::uint64_t lastWindow) {
   row1 += at1.word;
   row2 += at2.word;
   for (std::size_t w = 0; w + 1 < windows; ++w) {
@@ -133,11 +133,11 @@ bool Collidable(const Sprite& sprite) {
 }
 
 // The scan of the overlap of two boxes known to overlap, row by row from the top.
-int OpaquePixelsMeet(Sprite& first, const Box& a, Sprite& second, const Box& b) {
+int SolidPixelsMeet(Sprite& first, const Box& a, Sprite& second, const Box& b) {
   const Span across = OverlapOnAxis(a.left, a.width, b.left, b.width);
   const Span down = OverlapOnAxis(a.top, a.height, b.top, b.height);
-  const OpaqueMask& mask1 = MaskOf(first);
-  const OpaqueMask& mask2 = MaskOf(second);
+  const SolidMask& mask1 = MaskOf(first);
+  const SolidMask& mask2 = MaskOf(second);
   const MaskColumn at1 = ColumnOf(across.start1), at2 = ColumnOf(across.start2);
   const auto length = static_cast<unsigned>(across.length);
   const std::size_t windows = (length + 63) / 64;
@@ -148,7 +148,7 @@ int OpaquePixelsMeet(Sprite& first, const Box& a, Sprite& second, const Box& b) 
   const std::uint64_t* row1 = mask1.bits.data() + static_cast<std::size_t>(down.start1) * stride1;
   const std::uint64_t* row2 = mask2.bits.data() + static_cast<std::size_t>(down.start2) * stride2;
   for (int r = 0; r < down.length; ++r, row1 += stride1, row2 += stride2) {
-    if (RowsShareOpaquePixel(row1, at1, row2, at2, windows, lastWindow)) return 1;
+    if (RowsShareSolidPixel(row1, at1, row2, at2, windows, lastWindow)) return 1;
   }
   return 0;
 }
@@ -160,7 +160,7 @@ int SpriteRecordsCollide(Sprite& first, int x1, int y1, Sprite& second, int x2, 
   const Box b{x2, y2, VisibleWidth(second), VisibleHeight(second)};
   // Most pairs end at the boxes, so they are tested first.
   if (!BoxesOverlap(a, b) || !Collidable(first) || !Collidable(second)) return 0;
-  return OpaquePixelsMeet(first, a, second, b);
+  return SolidPixelsMeet(first, a, second, b);
 }
 
 int SpritesCollide(ObjectNumber sprite1, int x1, int y1, ObjectNumber sprite2, int x2, int y2) {

@@ -44,39 +44,16 @@ Surface* Canvas() {
   return State().target ? DrawableSurface(*State().target) : nullptr;
 }
 
-std::uint32_t Color565(std::uint32_t color) {
-  return ((color & 0xF8) << 8) + ((color & 0xFC00) >> 5) + ((color & 0xF80000) >> 19);
-}
-
-std::uint32_t ColorRedHigh(std::uint32_t color) {
-  return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
-}
-
-// Boxes, lines and text store the colour in the surface's own layout.
+// Boxes, lines and text store the colour in the surface's own layout; at 8 bits it is a palette index.
 std::uint32_t ShapePixel(const Surface& surface, std::uint32_t color) {
-  switch (surface.Depth()) {
-    case 8:
-      return color & 0xFF;  // a palette index
-    case 16:
-      return Color565(color);
-    default: {
-      const int format = State().target->pixelFormat;
-      const bool redLow = format == PixelFormat24RedLow || format == PixelFormat32RedLow;
-      return redLow ? color & 0xFFFFFF : ColorRedHigh(color);
-    }
-  }
+  if (surface.Depth() == 8) return color & 0xFF;
+  return PackColor(surface.Depth(), State().target->pixelFormat, color);
 }
 
-// Points write memory directly: 0x00RRGGBB and 5-6-5 whatever the pixel format.
+// Points write memory directly: 0x00RRGGBB at 32 bits whatever the pixel format.
 std::uint32_t PointPixel(const Surface& surface, std::uint32_t color) {
-  switch (surface.Depth()) {
-    case 32:
-      return ColorRedHigh(color);
-    case 16:
-      return Color565(color);
-    default:
-      return ShapePixel(surface, color);
-  }
+  if (surface.Depth() == 32) return PackColor(32, PixelFormat32RedHigh, color);
+  return ShapePixel(surface, color);
 }
 
 Paint ShapePaint(const Surface& surface, std::uint32_t color) {

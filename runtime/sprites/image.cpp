@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "runtime/core/byte_order.h"
 #include "runtime/core/runtime_state.h"
 #include "runtime/display/pixel_format.h"
 #include "runtime/display/screen.h"
@@ -29,15 +30,6 @@ struct ImageRows {
     return data + static_cast<std::size_t>(stored) * stride;
   }
 };
-
-std::uint16_t ReadU16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::uint32_t ReadU32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-         std::uint32_t{p[3]} << 24;
-}
 
 bool WithinImageLimits(std::int64_t width, std::int64_t height) {
   return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
@@ -80,16 +72,16 @@ bool IsBmp(const std::uint8_t* data, std::size_t length) {
 
 bool ReadBmpHeader(const std::uint8_t* data, std::size_t length, BmpHeader& header) {
   if (length < kBmpFieldsEnd) return false;
-  header.pixelOffset = ReadU32(data + 10);
-  header.paletteOffset = 14 + std::size_t{ReadU32(data + 14)};
-  const auto width = static_cast<std::int32_t>(ReadU32(data + 18));
+  header.pixelOffset = ReadLittle32(data + 10);
+  header.paletteOffset = 14 + std::size_t{ReadLittle32(data + 14)};
+  const auto width = static_cast<std::int32_t>(ReadLittle32(data + 18));
   // Rows are stored bottom-up; a negative height is not an image this reader takes.
-  const auto height = static_cast<std::int32_t>(ReadU32(data + 22));
+  const auto height = static_cast<std::int32_t>(ReadLittle32(data + 22));
   if (!WithinImageLimits(width, height)) return false;
   header.width = width;
   header.height = height;
-  header.bitsPerPixel = ReadU16(data + 28);
-  header.compression = ReadU32(data + 30);
+  header.bitsPerPixel = ReadLittle16(data + 28);
+  header.compression = ReadLittle32(data + 30);
   switch (header.bitsPerPixel) {
     case 1:
     case 4:
@@ -272,16 +264,15 @@ bool DecodeRegistered(const std::uint8_t* data, std::size_t length, std::vector<
 
 std::uint16_t To16BitPixel(const ImageRows& rows, const std::uint8_t* source, int x, bool fiveFiveFive) {
   if (rows.depth == 16) {
-    const unsigned value = ReadU16(source + 2 * x);
+    const unsigned value = ReadLittle16(source + 2 * x);
     if (fiveFiveFive) return static_cast<std::uint16_t>(value);
     // 5-6-5 with green's lowest bit 0, so 0x7FFF becomes 0xFFDF.
     return static_cast<std::uint16_t>(((value >> 10 & 0x1F) << 11) + ((value >> 5 & 0x1F) << 6) +
                                       (value & 0x1F));
   }
   const std::uint8_t* p = source + static_cast<std::size_t>(x) * static_cast<std::size_t>(rows.depth / 8);
-  const unsigned blue = p[0], green = p[1], red = p[2];
-  if (fiveFiveFive) return static_cast<std::uint16_t>(((red >> 3) << 10) + ((green >> 3) << 5) + (blue >> 3));
-  return static_cast<std::uint16_t>(((red >> 3) << 11) + ((green >> 2) << 5) + (blue >> 3));
+  // 15 bits is the 5-5-5 layout.
+  return static_cast<std::uint16_t>(PackPixel(fiveFiveFive ? 15 : 16, PixelFormat565, p[2], p[1], p[0]));
 }
 
 void WriteRow16(const ImageRows& rows, const std::uint8_t* source, std::uint8_t* out, bool fiveFiveFive) {
@@ -296,7 +287,7 @@ void WriteRowTrueColour(const ImageRows& rows, const std::uint8_t* source, std::
                         bool keepAlpha) {
   for (int x = 0; x < rows.width; ++x, out += outBytes) {
     if (rows.depth == 16) {
-      const unsigned value = ReadU16(source + 2 * x);
+      const unsigned value = ReadLittle16(source + 2 * x);
       out[0] = static_cast<std::uint8_t>((value & 0x1F) << 3);
       out[1] = static_cast<std::uint8_t>((value >> 5 & 0x1F) << 3);
       out[2] = static_cast<std::uint8_t>((value >> 10 & 0x1F) << 3);

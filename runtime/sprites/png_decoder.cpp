@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "runtime/core/byte_order.h"
 #include "runtime/core/runtime_state.h"
 
 namespace rt {
@@ -74,11 +75,6 @@ void FreeCounted(png_structp png, png_voidp memory) {
   ::operator delete(block);
 }
 
-std::uint32_t ReadBigEndian32(const std::uint8_t* bytes) {
-  return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 |
-         std::uint32_t{bytes[3]};
-}
-
 bool IsChunk(const std::uint8_t* type, const char (&name)[5]) {
   return std::memcmp(type, name, 4) == 0;
 }
@@ -91,7 +87,7 @@ bool ChunksFit(const std::uint8_t* data, std::size_t length, bool untilImageData
   constexpr std::size_t kChunkFrame = 12;  // length, type, checksum
   std::size_t offset = kSignatureBytes;
   while (length - offset >= kChunkFrame) {
-    const std::uint32_t size = ReadBigEndian32(data + offset);
+    const std::uint32_t size = ReadBig32(data + offset);
     const std::uint8_t* type = data + offset + 4;
     if (untilImageData && IsChunk(type, "IDAT")) return true;
     const bool ancillary = (type[0] & 0x20) != 0;

@@ -1,7 +1,6 @@
 // The craft's step: gravity and thrust, the top stop, the ground push and its score, sparks on
 // crossing the ground line, firing rates, and which rock a shot hits.
 #include "game/craft.h"
-#include "game/controls.h"
 #include "tests/game/game_world.h"
 
 namespace pellaris {
@@ -29,7 +28,7 @@ TEST_F(CraftFlight, FallsFasterUntilThreePixelsPerFrameAndScoresAboveTheGround) 
 }
 
 TEST_F(CraftFlight, ThrustLiftsAndTheTopStopsItDead) {
-  Hold(kKeySpace);
+  Hold(rt::kKeySpace);
   CraftStep();
   EXPECT_EQ(craftSpeedY, -0.15f);
   for (int frame = 0; frame < 200; ++frame) CraftStep();
@@ -68,14 +67,14 @@ TEST_F(CraftFlight, CrossingTheGroundLineWithItsBottomMakesOneSparkEachWay) {
 using Firing = GameWorld;
 
 TEST_F(Firing, LeftCtrlFiresEveryFrame) {
-  Hold(kKeyLeftCtrl);
+  Hold(rt::kKeyLeftCtrl);
   for (int frame = 0; frame < 5; ++frame) CraftStep();
   EXPECT_EQ(played_, (std::vector<int>{0, 0, 0, 0, 0}));
   EXPECT_EQ(fireCooldown, 10);
 }
 
 TEST_F(Firing, RateLimitedInputsFireOnceEveryTwelveFrames) {
-  for (int input : {kKeyRightCtrl, kKeyRightShift}) {
+  for (int input : {rt::kKeyRightCtrl, rt::kKeyRightShift}) {
     fireCooldown = -1;
     played_.clear();
     Hold(input);

@@ -2,7 +2,7 @@
 // recycling at the field's edges, bonuses and sweeps.
 #include <cstring>
 
-#include "game/numbers.h"
+#include "game/arithmetic.h"
 #include "tests/game/game_world.h"
 
 namespace pellaris {

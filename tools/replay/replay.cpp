@@ -92,7 +92,7 @@ FrameRecord Snapshot(std::int64_t frame, std::vector<int> sounds) {
   record.backdropX = backdropX;
   ListRewind(entities);
   while (const Entity* entity = ListAdvance(entities)) {
-    if (entity->kind >= 0 && entity->kind < 7) ++record.entities[entity->kind];
+    if (entity->kind >= 0 && entity->kind < kEntityKindCount) ++record.entities[entity->kind];
   }
   record.sounds = std::move(sounds);
   return record;
@@ -154,10 +154,11 @@ std::string DumpName(const std::string& dir, std::int64_t frame) {
 }  // namespace
 
 std::string FormatLogLine(const FrameRecord& r) {
-  static constexpr const char* kKindNames[7] = {"rock", "explosion", "clock", "popup",
-                                                "bomb", "slow",      "spark"};
+  static constexpr const char* kKindNames[kEntityKindCount] = {"rock", "explosion", "clock", "popup",
+                                                               "bomb", "slow",      "spark"};
   JsonObject entities;
-  for (int kind = 0; kind < 7; ++kind) entities.Field(kKindNames[kind], std::to_string(r.entities[kind]));
+  for (int kind = 0; kind < kEntityKindCount; ++kind)
+    entities.Field(kKindNames[kind], std::to_string(r.entities[kind]));
   std::string sounds = "[";
   for (std::size_t i = 0; i < r.sounds.size(); ++i)
     sounds.append(i ? "," : "").append(std::to_string(r.sounds[i]));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "game/entities.h"
 #include "tools/replay/script.h"
 
 namespace pellaris::replay {
@@ -31,7 +32,7 @@ struct FrameRecord {
   float craftY = 0, craftSpeedY = 0;
   int fireCooldown = 0, flashLevel = 0, remaining = 0;
   float backdropX = 0;
-  int entities[7] = {};  // by kind
+  int entities[kEntityKindCount] = {};  // by kind
   std::vector<int> sounds;
 };
 

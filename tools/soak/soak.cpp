@@ -3,6 +3,8 @@
 #include <fstream>
 #include <random>
 
+#include "runtime/platform/key_codes.h"
+
 namespace pellaris::soak {
 
 namespace {
@@ -10,8 +12,8 @@ namespace {
 using replay::ScriptEvent;
 using Type = ScriptEvent::Type;
 
-constexpr int kEnter = 28, kLeftCtrl = 29, kRightShift = 54, kSpace = 57, kRightCtrl = 157;
-constexpr int kHeldKeys[] = {kEnter, kLeftCtrl, kRightShift, kSpace, kRightCtrl};
+constexpr int kHeldKeys[] = {rt::kKeyEnter, rt::kKeyLeftCtrl, rt::kKeyRightShift, rt::kKeySpace,
+                             rt::kKeyRightCtrl};
 
 class ScriptMaker {
  public:
@@ -52,7 +54,7 @@ class ScriptMaker {
     } else if (roll < 850) {
       Add(frame, Type::Move, Between(-40, 40), Between(-40, 40));
     } else if (roll < 960) {
-      Hold(frame, Type::KeyDown, Type::KeyUp, kEnter, 5);  // starts the next round when it is over
+      Hold(frame, Type::KeyDown, Type::KeyUp, rt::kKeyEnter, 5);  // starts the next round when it is over
     } else if (roll < 980) {
       Add(frame, Type::FocusLost);
       Add(frame + Between(1, 300), Type::FocusGained);
@@ -76,7 +78,7 @@ std::string Violation(const replay::FrameRecord& record, const Limits& limits) {
   int total = 0;
   for (int count : record.entities) total += count;
   if (total > limits.maximumEntities) return "entities " + std::to_string(total);
-  const int rocks = record.entities[0];
+  const int rocks = record.entities[KindRock];
   if (record.screen == "playing" && rocks < limits.minimumRocksInPlay)
     return "rocks " + std::to_string(rocks);
   return "";

@@ -1,6 +1,7 @@
 #include "runtime/platform/headless/headless_platform.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <utility>
 
@@ -13,43 +14,25 @@ constexpr std::uint64_t kFnvPrime = 1099511628211ull;
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::uint64_t kNanosecondsPerMs = 1'000'000;
 
-// Days since 1970-01-01 of a date in the proleptic Gregorian calendar (years counted from March, so
-// the leap day ends a year).
-std::int64_t DaysFromDate(int year, int month, int day) {
-  const std::int64_t y = year - (month <= 2 ? 1 : 0);
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yearOfEra = y - era * 400;
-  const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
+// The wall clock counts seconds since 1970-01-01 on the proleptic Gregorian calendar.
+std::int64_t SecondsFromDate(const LocalDateTime& date) {
+  using namespace std::chrono;
+  const sys_days day{year{date.year} / month{static_cast<unsigned>(date.month)} /
+                     static_cast<unsigned>(date.day)};
+  return day.time_since_epoch().count() * kSecondsPerDay + date.hour * 3600 + date.minute * 60 + date.second;
 }
 
 LocalDateTime DateFromSeconds(std::int64_t seconds) {
-  std::int64_t days = seconds / kSecondsPerDay;
-  std::int64_t rest = seconds % kSecondsPerDay;
-  if (rest < 0) {
-    rest += kSecondsPerDay;
-    --days;
-  }
-  const std::int64_t shifted = days + 719468;
-  const std::int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
-  const std::int64_t dayOfEra = shifted - era * 146097;
-  const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-  LocalDateTime date;
-  date.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-  date.month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
-  date.year = static_cast<int>(yearOfEra + era * 400 + (date.month <= 2 ? 1 : 0));
-  date.hour = static_cast<int>(rest / 3600);
-  date.minute = static_cast<int>(rest / 60 % 60);
-  date.second = static_cast<int>(rest % 60);
-  return date;
-}
-
-std::int64_t SecondsFromDate(const LocalDateTime& date) {
-  return DaysFromDate(date.year, date.month, date.day) * kSecondsPerDay + date.hour * 3600 +
-         date.minute * 60 + date.second;
+  using namespace std::chrono;
+  const sys_days day = floor<days>(sys_seconds{std::chrono::seconds{seconds}});
+  const year_month_day calendar{day};
+  const std::int64_t secondOfDay = seconds - day.time_since_epoch().count() * kSecondsPerDay;
+  return LocalDateTime{static_cast<int>(calendar.year()),
+                       static_cast<int>(static_cast<unsigned>(calendar.month())),
+                       static_cast<int>(static_cast<unsigned>(calendar.day())),
+                       static_cast<int>(secondOfDay / 3600),
+                       static_cast<int>(secondOfDay / 60 % 60),
+                       static_cast<int>(secondOfDay % 60)};
 }
 
 const std::uint32_t* Row(const std::uint32_t* pixels, int pitchBytes, int y) {
