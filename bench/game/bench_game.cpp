@@ -18,8 +18,8 @@
 #include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sprites/sprite.h"
+#include "tests/support/allocation_counter.h"
 
-long AllocationCount();  // allocation_counter.cpp
 
 namespace pellaris {
 namespace {
@@ -58,9 +58,9 @@ void BusyRoundFrame(benchmark::State& state) {
   long allocated = 0;
   int entityCount = 0;
   for (auto _ : state) {
-    const long before = AllocationCount();
+    const auto before = static_cast<long>(rt::test::AllocationCount());
     step();
-    allocated += AllocationCount() - before;
+    allocated += static_cast<long>(rt::test::AllocationCount()) - before;
     entityCount += ListCount(entities);
   }
   state.counters["allocations/frame"] =

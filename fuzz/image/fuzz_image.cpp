@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/display/screen.h"
+#include "runtime/runtime.h"
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/platform/platform.h"
 #include "runtime/sprites/image.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "runtime/core/list.h"
-#include "tests/core/allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 
 namespace rt {
 namespace {

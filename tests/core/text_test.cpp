@@ -7,7 +7,7 @@
 
 #include "runtime/core/date.h"
 #include "runtime/core/text.h"
-#include "tests/core/allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 
 namespace rt {
 namespace {

@@ -8,7 +8,7 @@
 #include "runtime/display/window.h"
 #include "test_machine.h"
 
-namespace rt::testing {
+namespace rt::test {
 
 class DisplayTest : public ::testing::Test {
  protected:
@@ -30,4 +30,4 @@ class DisplayTest : public ::testing::Test {
   TestMachine machine;
 };
 
-}  // namespace rt::testing
+}  // namespace rt::test

@@ -4,7 +4,7 @@
 
 #include "test_machine.h"
 
-namespace rt::testing {
+namespace rt::test {
 namespace {
 
 using platform::MessageAnswer;
@@ -43,4 +43,4 @@ TEST(MessageBoxTest, NullTextsAreEmpty) {
 }
 
 }  // namespace
-}  // namespace rt::testing
+}  // namespace rt::test

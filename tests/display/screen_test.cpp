@@ -3,7 +3,7 @@
 #include "display_fixture.h"
 #include "runtime/display/pixel_format.h"
 
-namespace rt::testing {
+namespace rt::test {
 namespace {
 
 using platform::EventType;
@@ -326,4 +326,4 @@ TEST_F(FramePacingTest, FullScreenIsPacedByThePresentAlone) {
 }
 
 }  // namespace
-}  // namespace rt::testing
+}  // namespace rt::test

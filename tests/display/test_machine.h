@@ -11,7 +11,7 @@
 #include "runtime/platform/event_queue.h"
 #include "runtime/platform/headless/headless_platform.h"
 
-namespace rt::testing {
+namespace rt::test {
 
 class TestMachine : public platform::HeadlessPlatform {
  public:
@@ -111,4 +111,4 @@ class TestMachine : public platform::HeadlessPlatform {
   platform::ScopedBackend installed_{TestFacets()};
 };
 
-}  // namespace rt::testing
+}  // namespace rt::test

@@ -1,6 +1,6 @@
 #include "display_fixture.h"
 
-namespace rt::testing {
+namespace rt::test {
 namespace {
 
 using platform::EventType;
@@ -282,4 +282,4 @@ TEST_F(WindowEventTest, WaitReturnsTheNextEvent) {
 }
 
 }  // namespace
-}  // namespace rt::testing
+}  // namespace rt::test

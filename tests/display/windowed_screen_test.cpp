@@ -2,7 +2,7 @@
 #include "display_fixture.h"
 #include "runtime/display/pixel_format.h"
 
-namespace rt::testing {
+namespace rt::test {
 namespace {
 
 using platform::EventType;
@@ -197,4 +197,4 @@ TEST_F(WindowedScreenTest, OwnRateIsKeptAndNotForgotten) {
 }
 
 }  // namespace
-}  // namespace rt::testing
+}  // namespace rt::test

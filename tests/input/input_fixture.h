@@ -9,7 +9,7 @@
 #include "runtime/input/mouse.h"
 #include "runtime/platform/headless/headless_platform.h"
 
-namespace rt::testing {
+namespace rt::test {
 
 class InputTest : public ::testing::Test {
  protected:
@@ -42,4 +42,4 @@ class InputTest : public ::testing::Test {
   platform::InstalledHeadless machine;
 };
 
-}  // namespace rt::testing
+}  // namespace rt::test

@@ -2,7 +2,7 @@
 
 #include "tests/input/input_fixture.h"
 
-namespace rt::testing {
+namespace rt::test {
 namespace {
 
 using platform::Action;
@@ -145,4 +145,4 @@ TEST_F(InputTest, NoScreenMeansNoKeys) {
 }
 
 }  // namespace
-}  // namespace rt::testing
+}  // namespace rt::test

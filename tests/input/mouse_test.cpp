@@ -1,6 +1,6 @@
 #include "tests/input/input_fixture.h"
 
-namespace rt::testing {
+namespace rt::test {
 namespace {
 
 using platform::Action;
@@ -290,4 +290,4 @@ TEST_F(InputTest, NoMouseMeansNoMouseInput) {
 }
 
 }  // namespace
-}  // namespace rt::testing
+}  // namespace rt::test

@@ -14,7 +14,7 @@
 #include "runtime/display/pixel_format.h"
 #include "runtime/sprites/image.h"
 #include "runtime/sprites/png_decoder.h"
-#include "tests/core/allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 #include "tests/sprites_image/test_images.h"
 #include "tests/sprites_store/screen_fixture.h"
 
@@ -470,8 +470,9 @@ std::vector<Case> HostileCases() {
                                                             {"PngHugeCalibrationLength", "pCAL"},
                                                             {"PngHugeScaleLength", "sCAL"},
                                                             {"PngHugeProfileLength", "iCCP"}};
-  for (const auto& [name, type] : hugeChunks) {
-    cases.push_back({name, [type] { return WithHugeChunkBeforeImageData(type); }, Expect::Refused});
+  for (const auto& chunk : hugeChunks) {
+    const char* type = chunk.second;
+    cases.push_back({chunk.first, [type] { return WithHugeChunkBeforeImageData(type); }, Expect::Refused});
   }
   return cases;
 }

@@ -10,7 +10,7 @@
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
-#include "tests/core/allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 
 namespace rt::test {
 namespace {

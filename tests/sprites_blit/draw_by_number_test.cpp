@@ -19,10 +19,10 @@ class DrawByNumber : public ScreenTest {
   static void Paint(ObjectNumber number, int x, int y, std::uint32_t value) {
     DrawingTarget* target = SpriteTarget(number);
     ASSERT_NE(target, nullptr);
-    SetPixel(*target->surface, x, y, value);
+    SetPixelAt(*target->surface, x, y, value);
     target->endDrawing();
   }
-  static std::uint32_t Screen(int x, int y) { return GetPixel(*BlitTarget(), x, y); }
+  static std::uint32_t Screen(int x, int y) { return PixelAt(*BlitTarget(), x, y); }
   static int NonZeroScreenPixels() {
     int count = 0;
     for (int y = 0; y < ScreenHeight(); ++y) {

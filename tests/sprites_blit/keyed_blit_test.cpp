@@ -25,8 +25,8 @@ Surface ExpectedKeyedCopy(const Surface& before, const Sprite& sprite, int x, in
     for (int tx = 0; tx < before.Width(); ++tx) {
       const std::int64_t sx = std::int64_t{tx} - x, sy = std::int64_t{ty} - y;
       if (sx < 0 || sy < 0 || sx >= sprite.width || sy >= sprite.height) continue;
-      const std::uint32_t s = GetPixel(sprite.surface, static_cast<int>(sx), static_cast<int>(sy));
-      if (s != 0 || !sprite.colorKeyed) SetPixel(expected, tx, ty, s);
+      const std::uint32_t s = PixelAt(sprite.surface, static_cast<int>(sx), static_cast<int>(sy));
+      if (s != 0 || !sprite.colorKeyed) SetPixelAt(expected, tx, ty, s);
     }
   }
   return expected;
@@ -63,7 +63,7 @@ void FillPattern(Surface& surface, Pattern pattern, std::mt19937& random) {
     case Pattern::kDithered:
       FillRandom(surface, 1.0, random);
       for (int y = 0; y < surface.Height(); ++y) {
-        for (int x = (y + 1) % 2; x < surface.Width(); x += 2) SetPixel(surface, x, y, 0);
+        for (int x = (y + 1) % 2; x < surface.Width(); x += 2) SetPixelAt(surface, x, y, 0);
       }
       surface.Touch();
       return;
@@ -123,7 +123,7 @@ Sprite NumberedSprite() {
   Sprite sprite = MakeSprite(20, 20, 32);
   for (int r = 0; r < 20; ++r) {
     for (int c = 0; c < 20; ++c)
-      SetPixel(sprite.surface, c, r, 0x010000u + static_cast<std::uint32_t>(r * 256 + c));
+      SetPixelAt(sprite.surface, c, r, 0x010000u + static_cast<std::uint32_t>(r * 256 + c));
   }
   return sprite;
 }
@@ -136,7 +136,7 @@ TEST(KeyedBlitClipping, CornerPlacementShowsTheOverlappingColumnsAndRows) {
     for (int tx = 0; tx < 30; ++tx) {
       const bool covered = tx <= 14 && ty >= 390;
       const std::uint32_t source = 0x010000u + static_cast<std::uint32_t>((ty - 390) * 256 + tx + 5);
-      EXPECT_EQ(GetPixel(target, tx, ty), covered ? source : 0u) << tx << "," << ty;
+      EXPECT_EQ(PixelAt(target, tx, ty), covered ? source : 0u) << tx << "," << ty;
     }
   }
 }
@@ -144,7 +144,7 @@ TEST(KeyedBlitClipping, CornerPlacementShowsTheOverlappingColumnsAndRows) {
 int CountNonZero(const Surface& surface) {
   int count = 0;
   for (int y = 0; y < surface.Height(); ++y) {
-    for (int x = 0; x < surface.Width(); ++x) count += GetPixel(surface, x, y) != 0;
+    for (int x = 0; x < surface.Width(); ++x) count += PixelAt(surface, x, y) != 0;
   }
   return count;
 }
@@ -159,22 +159,22 @@ TEST(KeyedBlitClipping, OneColumnShowsAtEachHorizontalLimit) {
   Surface left(640, 400, 32);
   BlitSprite(sprite, left, -19, 0);
   EXPECT_EQ(CountNonZero(left), 20);
-  EXPECT_EQ(GetPixel(left, 0, 7), 0x010000u + 7 * 256 + 19);
+  EXPECT_EQ(PixelAt(left, 0, 7), 0x010000u + 7 * 256 + 19);
   Surface right(640, 400, 32);
   BlitSprite(sprite, right, 639, 0);
   EXPECT_EQ(CountNonZero(right), 20);
-  EXPECT_EQ(GetPixel(right, 639, 7), 0x010000u + 7 * 256);
+  EXPECT_EQ(PixelAt(right, 639, 7), 0x010000u + 7 * 256);
 }
 
 TEST(KeyedBlitPixels, BlackIsTransparentAndTheSmallestRedIsDrawn) {
   Sprite sprite = MakeSprite(2, 1, 32);
-  SetPixel(sprite.surface, 1, 0, 0x010000);  // (1, 0, 0) in the screen's 0x00RRGGBB layout
+  SetPixelAt(sprite.surface, 1, 0, 0x010000);  // (1, 0, 0) in the screen's 0x00RRGGBB layout
   Surface target(4, 1, 32);
-  SetPixel(target, 0, 0, 0xABCDEF);
-  SetPixel(target, 1, 0, 0xABCDEF);
+  SetPixelAt(target, 0, 0, 0xABCDEF);
+  SetPixelAt(target, 1, 0, 0xABCDEF);
   BlitSprite(sprite, target, 0, 0);
-  EXPECT_EQ(GetPixel(target, 0, 0), 0xABCDEFu);
-  EXPECT_EQ(GetPixel(target, 1, 0), 0x010000u);
+  EXPECT_EQ(PixelAt(target, 0, 0), 0xABCDEFu);
+  EXPECT_EQ(PixelAt(target, 1, 0), 0x010000u);
 }
 
 TEST(KeyedBlitPixels, SpriteWithoutColourKeyCopiesEveryPixel) {
@@ -187,13 +187,13 @@ TEST(KeyedBlitPixels, SpriteWithoutColourKeyCopiesEveryPixel) {
 
 TEST(KeyedBlitPixels, DepthMismatchAndPlainMemoryDrawNothing) {
   Sprite sprite = MakeSprite(4, 4, 16);
-  SetPixel(sprite.surface, 0, 0, 0xFFFF);
+  SetPixelAt(sprite.surface, 0, 0, 0xFFFF);
   Surface target(8, 8, 32);
   BlitSprite(sprite, target, 0, 0);
   EXPECT_EQ(CountNonZero(target), 0);
   Sprite plain = MakeSprite(4, 4, 8);
   plain.depth = -2;
-  SetPixel(plain.surface, 0, 0, 5);
+  SetPixelAt(plain.surface, 0, 0, 5);
   Surface target8(8, 8, 8);
   BlitSprite(plain, target8, 0, 0);
   EXPECT_EQ(CountNonZero(target8), 0);

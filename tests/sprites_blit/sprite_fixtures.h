@@ -7,18 +7,9 @@
 
 #include "runtime/display/surface.h"
 #include "runtime/sprites/sprite.h"
+#include "tests/support/pixels.h"
 
 namespace rt::test {
-
-inline std::uint32_t GetPixel(const Surface& surface, int x, int y) {
-  std::uint32_t value = 0;
-  std::memcpy(&value, surface.Row(y) + x * surface.BytesPerPixel(), surface.BytesPerPixel());
-  return value;
-}
-
-inline void SetPixel(Surface& surface, int x, int y, std::uint32_t value) {
-  std::memcpy(surface.Row(y) + x * surface.BytesPerPixel(), &value, surface.BytesPerPixel());
-}
 
 inline std::uint32_t DepthMask(int depth) {
   return depth == 32 ? 0xFFFFFFFFu : (1u << depth) - 1;
@@ -38,7 +29,7 @@ inline void FillRandom(Surface& surface, double density, std::mt19937& random) {
   const std::uint32_t mask = surface.Depth() == 32 ? 0xFFFFFF : DepthMask(surface.Depth());
   std::uniform_int_distribution<std::uint32_t> value(1, mask);
   for (int y = 0; y < surface.Height(); ++y) {
-    for (int x = 0; x < surface.Width(); ++x) SetPixel(surface, x, y, opaque(random) ? value(random) : 0);
+    for (int x = 0; x < surface.Width(); ++x) SetPixelAt(surface, x, y, opaque(random) ? value(random) : 0);
   }
   surface.Touch();
 }
@@ -47,7 +38,7 @@ inline bool SameSurfacePixels(const Surface& a, const Surface& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height() || a.Depth() != b.Depth()) return false;
   for (int y = 0; y < a.Height(); ++y) {
     for (int x = 0; x < a.Width(); ++x) {
-      if (GetPixel(a, x, y) != GetPixel(b, x, y)) return false;
+      if (PixelAt(a, x, y) != PixelAt(b, x, y)) return false;
     }
   }
   return true;

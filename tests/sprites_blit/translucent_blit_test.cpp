@@ -68,10 +68,10 @@ Surface ExpectedBlend(const Surface& before, const Sprite& sprite, int x, int y,
     for (int tx = 0; tx < before.Width(); ++tx) {
       const std::int64_t sx = std::int64_t{tx} - x, sy = std::int64_t{ty} - y;
       if (sx < 0 || sy < 0 || sx >= sprite.width || sy >= sprite.height) continue;
-      const std::uint32_t s = GetPixel(sprite.surface, static_cast<int>(sx), static_cast<int>(sy));
-      const std::uint32_t d = GetPixel(before, tx, ty);
+      const std::uint32_t s = PixelAt(sprite.surface, static_cast<int>(sx), static_cast<int>(sy));
+      const std::uint32_t d = PixelAt(before, tx, ty);
       if (s != 0)
-        SetPixel(expected, tx, ty, before.Depth() == 32 ? Mix32(s, d, intensity) : Mix16(s, d, intensity));
+        SetPixelAt(expected, tx, ty, before.Depth() == 32 ? Mix32(s, d, intensity) : Mix16(s, d, intensity));
     }
   }
   return expected;
@@ -171,11 +171,11 @@ INSTANTIATE_TEST_SUITE_P(Depths, TranslucentBlit, ::testing::Values(32, 16),
 
 std::uint32_t BlendOnePixel(std::uint32_t s, std::uint32_t d, int intensity, int depth = 32) {
   Sprite sprite = MakeSprite(1, 1, depth);
-  SetPixel(sprite.surface, 0, 0, s);
+  SetPixelAt(sprite.surface, 0, 0, s);
   Surface target(1, 1, depth);
-  SetPixel(target, 0, 0, d);
+  SetPixelAt(target, 0, 0, d);
   BlendSprite(sprite, target, 0, 0, intensity);
-  return GetPixel(target, 0, 0);
+  return PixelAt(target, 0, 0);
 }
 
 TEST(TranslucentPixels, KnownMixesAtDepth32) {

@@ -19,7 +19,7 @@ using test::SetPixel;
 Sprite OpaqueSprite(int width, int height) {
   Sprite sprite = MakeSprite(width, height, 32);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) SetPixel(sprite.surface, x, y, 0x808080);
+    for (int x = 0; x < width; ++x) SetPixelAt(sprite.surface, x, y, 0x808080);
   }
   sprite.surface.Touch();
   return sprite;
@@ -29,7 +29,7 @@ bool OpaqueAt(const Sprite& sprite, std::int64_t x, std::int64_t y) {
   if (x < 0 || y < 0 || x >= sprite.width || y >= sprite.height) return false;
   const std::uint32_t bits =
       sprite.surface.Depth() >= 24 ? 0xFFFFFF : test::DepthMask(sprite.surface.Depth());
-  return (GetPixel(sprite.surface, static_cast<int>(x), static_cast<int>(y)) & bits) != 0;
+  return (PixelAt(sprite.surface, static_cast<int>(x), static_cast<int>(y)) & bits) != 0;
 }
 
 // Every screen position covered by the first sprite, tried against the second.
@@ -54,17 +54,17 @@ TEST(CollisionBoxes, TouchingEdgesDoNotCollide) {
 
 TEST(CollisionBoxes, OneColumnOverlapComparesOnlyThatColumn) {
   Sprite a = MakeSprite(20, 20, 32), b = MakeSprite(20, 20, 32);
-  SetPixel(a.surface, 18, 5, 0xFFFFFF);  // next to the overlap
-  SetPixel(b.surface, 0, 5, 0xFFFFFF);
+  SetPixelAt(a.surface, 18, 5, 0xFFFFFF);  // next to the overlap
+  SetPixelAt(b.surface, 0, 5, 0xFFFFFF);
   EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 19, 0), 0);
-  SetPixel(a.surface, 19, 5, 0x000100);
+  SetPixelAt(a.surface, 19, 5, 0x000100);
   a.surface.Touch();
   EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 19, 0), 1);
 }
 
 TEST(CollisionPixels, OverlapWhereOneSideIsTransparentDoesNotCollide) {
   Sprite a = OpaqueSprite(10, 10), b = MakeSprite(10, 10, 32);
-  SetPixel(b.surface, 7, 7, 0x123456);  // lies outside a's box when placed at (5, 5)
+  SetPixelAt(b.surface, 7, 7, 0x123456);  // lies outside a's box when placed at (5, 5)
   b.surface.Touch();
   EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 5, 5), 0);
   EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 2, 2), 1);
@@ -72,8 +72,8 @@ TEST(CollisionPixels, OverlapWhereOneSideIsTransparentDoesNotCollide) {
 
 TEST(CollisionPixels, SingleOpaquePixelsMeetOnlyAtTheSameScreenPosition) {
   Sprite a = MakeSprite(5, 5, 32), b = MakeSprite(7, 3, 32);
-  SetPixel(a.surface, 4, 1, 0x0000FF);
-  SetPixel(b.surface, 0, 2, 0xFF0000);
+  SetPixelAt(a.surface, 4, 1, 0x0000FF);
+  SetPixelAt(b.surface, 0, 2, 0xFF0000);
   EXPECT_EQ(SpriteRecordsCollide(a, 100, 50, b, 104, 49), 1);
   EXPECT_EQ(SpriteRecordsCollide(a, 100, 50, b, 103, 49), 0);
   EXPECT_EQ(SpriteRecordsCollide(a, 100, 50, b, 104, 48), 0);
@@ -82,17 +82,17 @@ TEST(CollisionPixels, SingleOpaquePixelsMeetOnlyAtTheSameScreenPosition) {
 TEST(CollisionPixels, FourthByteAtDepth32IsNotPartOfTheColour) {
   Sprite a = OpaqueSprite(4, 4), b = MakeSprite(4, 4, 32);
   for (int y = 0; y < 4; ++y) {
-    for (int x = 0; x < 4; ++x) SetPixel(b.surface, x, y, 0xFF000000);
+    for (int x = 0; x < 4; ++x) SetPixelAt(b.surface, x, y, 0xFF000000);
   }
   EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 0, 0), 0);
 }
 
 TEST(CollisionPixels, Depth16ZeroPixelsDoNotCountAndOthersDo) {
   Sprite a = MakeSprite(3, 1, 16), b = MakeSprite(3, 1, 16);
-  SetPixel(a.surface, 0, 0, 0x0001);
-  SetPixel(a.surface, 1, 0, 0x0000);
-  SetPixel(b.surface, 1, 0, 0xFFFF);
-  SetPixel(b.surface, 0, 0, 0x0000);
+  SetPixelAt(a.surface, 0, 0, 0x0001);
+  SetPixelAt(a.surface, 1, 0, 0x0000);
+  SetPixelAt(b.surface, 1, 0, 0xFFFF);
+  SetPixelAt(b.surface, 0, 0, 0x0000);
   EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 0, 0), 0);
   EXPECT_EQ(SpriteRecordsCollide(a, 1, 0, b, 0, 0), 1);
 }
@@ -106,7 +106,7 @@ TEST(CollisionPixels, SpriteWithoutColourKeyIsOpaqueEverywhere) {
 TEST(CollisionSameSprite, CollidesWithItselfExactlyWhenItHasAnOpaquePixel) {
   Sprite sprite = MakeSprite(30, 12, 32);
   EXPECT_EQ(SpriteRecordsCollide(sprite, 4, 4, sprite, 4, 4), 0);
-  SetPixel(sprite.surface, 29, 11, 0x010101);
+  SetPixelAt(sprite.surface, 29, 11, 0x010101);
   sprite.surface.Touch();
   EXPECT_EQ(SpriteRecordsCollide(sprite, 4, 4, sprite, 4, 4), 1);
   EXPECT_EQ(SpriteRecordsCollide(sprite, 4, 4, sprite, 5, 4), 0);
@@ -140,10 +140,10 @@ TEST(CollisionScan, AgreesWithAPerPixelScanOnSparseSprites) {
 TEST(CollisionCache, ChangedPixelsAreSeenAfterTheSurfaceIsTouched) {
   Sprite a = OpaqueSprite(8, 8), b = MakeSprite(8, 8, 32);
   EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 0, 0), 0);
-  SetPixel(b.surface, 3, 3, 0x00FF00);
+  SetPixelAt(b.surface, 3, 3, 0x00FF00);
   b.surface.Touch();
   EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 0, 0), 1);
-  SetPixel(b.surface, 3, 3, 0);
+  SetPixelAt(b.surface, 3, 3, 0);
   b.surface.Touch();
   EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 0, 0), 0);
 }

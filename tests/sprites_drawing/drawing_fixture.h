@@ -12,20 +12,11 @@
 #include "runtime/display/pixel_format.h"
 #include "runtime/display/surface.h"
 #include "runtime/sprites/drawing.h"
+#include "tests/support/pixels.h"
 
 namespace rt::test {
 
 constexpr std::uint8_t kPaddingByte = 0xA5;
-
-inline std::uint32_t PixelAt(const Surface& surface, int x, int y) {
-  std::uint32_t value = 0;
-  std::memcpy(&value, surface.Row(y) + x * surface.BytesPerPixel(), surface.BytesPerPixel());
-  return value;
-}
-
-inline void SetPixelAt(Surface& surface, int x, int y, std::uint32_t value) {
-  std::memcpy(surface.Row(y) + x * surface.BytesPerPixel(), &value, surface.BytesPerPixel());
-}
 
 inline void FillSurface(Surface& surface, std::uint32_t value) {
   for (int y = 0; y < surface.Height(); ++y) {

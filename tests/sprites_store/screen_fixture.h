@@ -12,6 +12,7 @@
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/runtime.h"
 #include "runtime/sprites/sprite.h"
+#include "tests/support/pixels.h"
 
 namespace rt::test {
 
@@ -44,17 +45,5 @@ class ScreenTest : public ::testing::TestWithParam<int> {
  private:
   HeadlessSpriteSystem system_;
 };
-
-inline std::uint32_t PixelAt(const Surface& surface, int x, int y) {
-  std::uint32_t value = 0;
-  std::memcpy(&value, surface.Row(y) + x * surface.BytesPerPixel(),
-              static_cast<std::size_t>(surface.BytesPerPixel()));
-  return value;
-}
-
-inline void SetPixelAt(Surface& surface, int x, int y, std::uint32_t value) {
-  std::memcpy(surface.Row(y) + x * surface.BytesPerPixel(), &value,
-              static_cast<std::size_t>(surface.BytesPerPixel()));
-}
 
 }  // namespace rt::test

@@ -40,32 +40,23 @@ void DrawSampleScreen() {
 }
 
 bool WritePng(const char* path, const rt::Surface& surface, int scale) {
-  FILE* file = std::fopen(path, "wb");
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  bool written = false;
-  if (info && !setjmp(png_jmpbuf(png))) {
-    png_init_io(png, file);
-    png_set_IHDR(png, info, surface.Width() * scale, surface.Height() * scale, 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> line(static_cast<std::size_t>(surface.Width()) * scale * 3);
-    for (int y = 0; y < surface.Height(); ++y) {
-      const std::uint32_t* row = surface.RowAs<std::uint32_t>(y);
-      for (int x = 0; x < surface.Width() * scale; ++x) {
-        const std::uint32_t pixel = row[x / scale];
-        line[3 * x] = static_cast<png_byte>(pixel >> 16);
-        line[3 * x + 1] = static_cast<png_byte>(pixel >> 8);
-        line[3 * x + 2] = static_cast<png_byte>(pixel);
-      }
-      for (int repeat = 0; repeat < scale; ++repeat) png_write_row(png, line.data());
+  const int width = surface.Width() * scale, height = surface.Height() * scale;
+  std::vector<png_byte> rgb;
+  rgb.reserve(static_cast<std::size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* row = surface.RowAs<std::uint32_t>(y / scale);
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t pixel = row[x / scale];
+      rgb.insert(rgb.end(), {static_cast<png_byte>(pixel >> 16), static_cast<png_byte>(pixel >> 8),
+                             static_cast<png_byte>(pixel)});
     }
-    png_write_end(png, info);
-    written = true;
   }
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(file) == 0 && written;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGB;
+  return png_image_write_to_file(&image, path, 0, rgb.data(), 0, nullptr) != 0;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <memory>
 
 #include "game/entities.h"
 #include "game/game.h"
@@ -100,36 +99,21 @@ FrameRecord Snapshot(std::int64_t frame, std::vector<int> sounds) {
 
 // Writes the back buffer (0x00RRGGBB words) as an RGB PNG.
 bool WritePng(const std::string& path, const rt::Surface& surface) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    return false;
-  }
-  std::vector<png_byte> row(static_cast<std::size_t>(surface.Width()) * 3);
-  volatile bool ok = false;  // set after the last libpng call that may jump back
-  if (setjmp(png_jmpbuf(png)) == 0) {
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(surface.Width()),
-                 static_cast<png_uint_32>(surface.Height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < surface.Height(); ++y) {
-      const std::uint32_t* pixels = surface.RowAs<std::uint32_t>(y);
-      for (int x = 0; x < surface.Width(); ++x) {
-        row[3 * x] = static_cast<png_byte>(pixels[x] >> 16);
-        row[3 * x + 1] = static_cast<png_byte>(pixels[x] >> 8);
-        row[3 * x + 2] = static_cast<png_byte>(pixels[x]);
-      }
-      png_write_row(png, row.data());
+  std::vector<png_byte> rgb;
+  rgb.reserve(static_cast<std::size_t>(surface.Width()) * surface.Height() * 3);
+  for (int y = 0; y < surface.Height(); ++y) {
+    const std::uint32_t* pixels = surface.RowAs<std::uint32_t>(y);
+    for (int x = 0; x < surface.Width(); ++x) {
+      rgb.insert(rgb.end(), {static_cast<png_byte>(pixels[x] >> 16), static_cast<png_byte>(pixels[x] >> 8),
+                             static_cast<png_byte>(pixels[x])});
     }
-    png_write_end(png, nullptr);
-    ok = true;
   }
-  png_destroy_write_struct(&png, &info);
-  return ok;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(surface.Width());
+  image.height = static_cast<png_uint_32>(surface.Height());
+  image.format = PNG_FORMAT_RGB;
+  return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
 }
 
 // A JSON object built field by field from values already in JSON form.

@@ -1,4 +1,4 @@
-#include "tests/core/allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 
 #include <malloc.h>
 
@@ -50,7 +50,7 @@ std::size_t PeakBytesSinceStart() {
 }
 }  // namespace rt::test
 
-// Every other form of operator new ends up in these two.
+// The array forms end up in these.
 void* operator new(std::size_t size) {
   Count();
   return Hold(std::malloc(size ? size : 1));
@@ -59,6 +59,21 @@ void* operator new(std::size_t size, std::align_val_t alignment) {
   Count();
   const auto align = static_cast<std::size_t>(alignment);
   return Hold(std::aligned_alloc(align, (size + align - 1) / align * align));
+}
+// The nothrow forms too: a library's own operator new would not pair with the delete below.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size, alignment);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 void operator delete(void* memory) noexcept {
   Release(memory);
