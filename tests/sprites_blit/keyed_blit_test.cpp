@@ -14,9 +14,9 @@ namespace rt {
 namespace {
 
 using test::FillRandom;
-using test::GetPixel;
+using test::PixelAt;
 using test::MakeSprite;
-using test::SetPixel;
+using test::SetPixelAt;
 
 // What a keyed copy must leave: each target pixel covered by a non-zero sprite pixel takes it.
 Surface ExpectedKeyedCopy(const Surface& before, const Sprite& sprite, int x, int y) {

@@ -12,9 +12,9 @@ namespace rt {
 namespace {
 
 using test::FillRandom;
-using test::GetPixel;
+using test::PixelAt;
 using test::MakeSprite;
-using test::SetPixel;
+using test::SetPixelAt;
 
 // The mixing rules written out afresh from their definition, one channel at a time.
 int Entry(int v, int k) {

@@ -12,9 +12,9 @@ namespace rt {
 namespace {
 
 using test::FillRandom;
-using test::GetPixel;
+using test::PixelAt;
 using test::MakeSprite;
-using test::SetPixel;
+using test::SetPixelAt;
 
 Sprite OpaqueSprite(int width, int height) {
   Sprite sprite = MakeSprite(width, height, 32);
