@@ -52,6 +52,25 @@ TEST(CollisionBoxes, TouchingEdgesDoNotCollide) {
   EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, -19, -19), 1);
 }
 
+// Widths around the 64-pixel mask words. Boxes that only touch must stop at the box test: a scan of
+// their empty overlap would read outside the masks.
+TEST(CollisionBoxes, BoxesTouchingOnEachSideDoNotCollideAndOnePixelOverlapDoes) {
+  for (const int width : {1, 20, 63, 64, 65, 128}) {
+    for (const int otherWidth : {1, 64, 100}) {
+      SCOPED_TRACE(std::to_string(width) + " and " + std::to_string(otherWidth) + " wide");
+      Sprite a = OpaqueSprite(width, 3), b = OpaqueSprite(otherWidth, 4);
+      EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, width, 0), 0);
+      EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, -otherWidth, 0), 0);
+      EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 0, 3), 0);
+      EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 0, -4), 0);
+      EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, width - 1, 0), 1);
+      EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 1 - otherWidth, 0), 1);
+      EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 0, 2), 1);
+      EXPECT_EQ(SpriteRecordsCollide(a, 0, 0, b, 0, -3), 1);
+    }
+  }
+}
+
 TEST(CollisionBoxes, OneColumnOverlapComparesOnlyThatColumn) {
   Sprite a = MakeSprite(20, 20, 32), b = MakeSprite(20, 20, 32);
   SetPixelAt(a.surface, 18, 5, 0xFFFFFF);  // next to the overlap

@@ -163,6 +163,30 @@ TEST_P(ImageLoading, TwentyFourBitBmpOfEveryPadding) {
   }
 }
 
+// Packed rows end on a byte and then on a multiple of 4 bytes: every width up to 5 bytes of pixels, in
+// images whose neighbouring rows differ, so that a row read from the wrong offset shows.
+TEST_P(ImageLoading, OneAndFourBitBmpOfEveryPadding) {
+  struct Case {
+    int bits, widest;
+    std::vector<std::uint32_t> palette, shown;
+  };
+  const Case cases[] = {{1, 40, {0xFF0000, 0x00FF00}, {0x000000, 0xFFFFFF}},
+                        {4, 12, Palette(16), Palette(16)}};
+  for (const Case& depth : cases) {
+    for (int width = 1; width <= depth.widest; ++width) {
+      SCOPED_TRACE(std::to_string(depth.bits) + " bits, width " + std::to_string(width));
+      BmpImage bmp = Bmp(width, 4, depth.bits, {}, depth.palette);
+      for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < width; ++x)
+          bmp.pixels.push_back(static_cast<std::uint32_t>(y + x + x / 3 + x * y / 2) % (1u << depth.bits));
+      }
+      const Sprite* sprite = Load(MakeBmp(bmp));
+      ASSERT_NE(sprite, nullptr);
+      ExpectPicture(*sprite, width, 4, ThroughPalette(bmp.pixels, depth.shown));
+    }
+  }
+}
+
 TEST_P(ImageLoading, ThirtyTwoBitBmpDropsAlphaUnlessAlphaModeKeepsIt) {
   BmpImage bmp = Bmp(2, 1, 32, {0x80FF8040, 0xFF000000});
   const Sprite* keyed = Load(MakeBmp(bmp));
