@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/sprites_image/test_images.h"
+#include "tests/runtime/sprites/test_images.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include "runtime/display/pixel_format.h"
 #include "runtime/sprites/image.h"
 #include "runtime/sprites/png_decoder.h"
+#include "tests/runtime/sprites/screen_fixture.h"
+#include "tests/runtime/sprites/test_images.h"
 #include "tests/support/allocation_counter.h"
-#include "tests/sprites_image/test_images.h"
-#include "tests/sprites_store/screen_fixture.h"
 
 // Under AddressSanitizer fresh heap blocks are filled with 0xBE, so pixels nobody wrote show up as
 // values outside the picture's colours instead of happening to read as 0.
