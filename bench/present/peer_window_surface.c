@@ -1,0 +1,217 @@
+/* The smallest SDL2 program that does what the game's display does each frame: a 640 x 400 picture
+ * shown 60 times a second in a window, with a silent audio stream open, paced by sleeping to about
+ * 1 ms before an absolute deadline and waiting out the rest. The game's presenting and pacing are
+ * compared with it (scripts/measure-present).
+ *
+ *   peer_window_surface [surface|texture] [SECONDS]
+ *
+ * surface: the picture is written into the window surface and shown with SDL_UpdateWindowSurface.
+ * texture: the picture is written into a streaming texture of an accelerated renderer without vsync
+ *          and shown with SDL_RenderCopy and SDL_RenderPresent.
+ * SECONDS: stop after this long (0 or none: run until Escape, the close box, SIGINT or SIGTERM).
+ * On exit it prints the frames shown and how many missed their deadline by more than a frame.
+ */
+#include <SDL.h>
+#include <signal.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+enum { kWidth = 640, kHeight = 400, kFrameRate = 60, kAudioRate = 44100, kAudioChannels = 2 };
+
+static volatile sig_atomic_t stopRequested = 0;
+
+static void OnSignal(int signalNumber) {
+  (void)signalNumber;
+  stopRequested = 1;
+}
+
+static void FillSilence(void* user, Uint8* stream, int length) {
+  (void)user;
+  memset(stream, 0, (size_t)length);
+}
+
+/* A moving diagonal gradient with a bright bar that scrolls down: every pixel changes a little
+ * each frame, as a game's picture does, without costing more than a plain copy. */
+static void DrawPicture(uint8_t* pixels, int pitch, unsigned frame) {
+  for (int y = 0; y < kHeight; ++y) {
+    uint32_t* row = (uint32_t*)(pixels + (size_t)y * (size_t)pitch);
+    const uint32_t bar = (unsigned)y == (frame * 2u) % kHeight ? 0x00FFFFFFu : 0;
+    const uint32_t green = (uint32_t)((y + frame) & 0xFF) << 8;
+    for (int x = 0; x < kWidth; ++x) {
+      row[x] = bar | green | ((uint32_t)((x + frame) & 0xFF) << 16) | (uint32_t)((x ^ y) & 0xFF);
+    }
+  }
+}
+
+static int DrawIntoWindowSurface(SDL_Window* window, unsigned frame) {
+  /* Asked for every frame: SDL makes a new surface after the window is resized. */
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  if (!surface) return -1;
+  if (surface->format->BytesPerPixel != 4) {
+    SDL_SetError("window surface has %d bytes a pixel, 4 expected", surface->format->BytesPerPixel);
+    return -1;
+  }
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return -1;
+  const int rows = surface->h < kHeight ? surface->h : kHeight;
+  if (surface->w >= kWidth && rows == kHeight) DrawPicture(surface->pixels, surface->pitch, frame);
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  return SDL_UpdateWindowSurface(window);
+}
+
+static int DrawIntoTexture(SDL_Renderer* renderer, SDL_Texture* texture, unsigned frame) {
+  void* pixels = NULL;
+  int pitch = 0;
+  if (SDL_LockTexture(texture, NULL, &pixels, &pitch) != 0) return -1;
+  DrawPicture(pixels, pitch, frame);
+  SDL_UnlockTexture(texture);
+  if (SDL_RenderCopy(renderer, texture, NULL, NULL) != 0) return -1;
+  SDL_RenderPresent(renderer);
+  return 0;
+}
+
+/* Escape, the close box (which SDL turns into SDL_QUIT for the last window) or a signal. */
+static int QuitAsked(void) {
+  SDL_Event event;
+  int quit = 0;
+  while (SDL_PollEvent(&event)) {
+    if (event.type == SDL_QUIT) quit = 1;
+    if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) quit = 1;
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) quit = 1;
+  }
+  return quit || stopRequested;
+}
+
+/* Sleeps to about 1 ms before `deadline` (SDL_Delay may overshoot by that much), then reads the
+ * counter until it passes. */
+static void WaitUntil(Uint64 deadline, Uint64 frequency) {
+  const Uint64 margin = frequency / 1000;
+  for (;;) {
+    const Uint64 now = SDL_GetPerformanceCounter();
+    if (now >= deadline) return;
+    const Uint64 left = deadline - now;
+    if (left <= margin) break;
+    const Uint32 sleepMs = (Uint32)((left - margin) * 1000 / frequency);
+    if (sleepMs == 0) break;
+    SDL_Delay(sleepMs);
+  }
+  while (SDL_GetPerformanceCounter() < deadline) {
+  }
+}
+
+static int Usage(const char* program) {
+  fprintf(stderr, "usage: %s [surface|texture] [SECONDS]\n", program);
+  return 2;
+}
+
+int main(int argc, char** argv) {
+  int useTexture = 0;
+  double seconds = 0;
+  if (argc > 1) {
+    if (strcmp(argv[1], "texture") == 0) {
+      useTexture = 1;
+    } else if (strcmp(argv[1], "surface") != 0) {
+      return Usage(argv[0]);
+    }
+  }
+  if (argc > 2) {
+    char* end = NULL;
+    seconds = strtod(argv[2], &end);
+    if (*end != '\0' || seconds < 0) return Usage(argv[0]);
+  }
+  if (argc > 3) return Usage(argv[0]);
+
+  /* Installed before SDL_Init, so SDL keeps ours instead of posting SDL_QUIT itself. */
+  struct sigaction action;
+  memset(&action, 0, sizeof action);
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, NULL);
+  sigaction(SIGTERM, &action, NULL);
+
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_EVENTS) != 0) {
+    fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+    return 1;
+  }
+  SDL_Window* window =
+      SDL_CreateWindow("Present peer", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth, kHeight, 0);
+  if (!window) {
+    fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
+    SDL_Quit();
+    return 1;
+  }
+
+  SDL_AudioSpec desired, obtained;
+  SDL_zero(desired);
+  desired.freq = kAudioRate;
+  desired.format = AUDIO_S16SYS;
+  desired.channels = kAudioChannels;
+  desired.samples = 1024;
+  desired.callback = FillSilence;
+  const SDL_AudioDeviceID audio = SDL_OpenAudioDevice(NULL, 0, &desired, &obtained, 0);
+  if (audio == 0) {
+    fprintf(stderr, "SDL_OpenAudioDevice: %s (going on without sound)\n", SDL_GetError());
+  } else {
+    SDL_PauseAudioDevice(audio, 0);
+  }
+
+  SDL_Renderer* renderer = NULL;
+  SDL_Texture* texture = NULL;
+  if (useTexture) {
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    if (renderer) {
+      texture =
+          SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, kWidth, kHeight);
+    }
+    if (!texture) {
+      fprintf(stderr, "renderer or texture: %s\n", SDL_GetError());
+      if (renderer) SDL_DestroyRenderer(renderer);
+      if (audio != 0) SDL_CloseAudioDevice(audio);
+      SDL_DestroyWindow(window);
+      SDL_Quit();
+      return 1;
+    }
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) == 0) fprintf(stderr, "renderer: %s\n", info.name);
+  }
+
+  const Uint64 frequency = SDL_GetPerformanceFrequency();
+  const Uint64 period = frequency / kFrameRate;
+  const Uint64 start = SDL_GetPerformanceCounter();
+  const Uint64 stopAt = seconds > 0 ? start + (Uint64)(seconds * (double)frequency) : 0;
+  Uint64 deadline = start + period;
+  unsigned frame = 0, late = 0;
+  int status = 0;
+  while (!QuitAsked()) {
+    if (stopAt != 0 && SDL_GetPerformanceCounter() >= stopAt) break;
+    const int shown =
+        useTexture ? DrawIntoTexture(renderer, texture, frame) : DrawIntoWindowSurface(window, frame);
+    if (shown != 0) {
+      fprintf(stderr, "presenting: %s\n", SDL_GetError());
+      status = 1;
+      break;
+    }
+    ++frame;
+    WaitUntil(deadline, frequency);
+    deadline += period;
+    /* More than a frame behind: start the count again from now rather than catch up in a burst. */
+    const Uint64 now = SDL_GetPerformanceCounter();
+    if (now > deadline) {
+      ++late;
+      deadline = now + period;
+    }
+  }
+  const double elapsed = (double)(SDL_GetPerformanceCounter() - start) / (double)frequency;
+  fprintf(stderr, "%s: %u frames in %.2f s (%.2f a second), %u more than a frame late\n",
+          useTexture ? "texture" : "surface", frame, elapsed, frame / elapsed, late);
+
+  if (texture) SDL_DestroyTexture(texture);
+  if (renderer) SDL_DestroyRenderer(renderer);
+  if (audio != 0) SDL_CloseAudioDevice(audio);
+  SDL_DestroyWindow(window);
+  SDL_Quit();
+  return status;
+}
