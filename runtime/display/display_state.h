@@ -7,17 +7,11 @@
 
 #include "runtime/core/runtime_state.h"
 #include "runtime/display/drawing_target.h"
+#include "runtime/display/frame_timer.h"
 #include "runtime/display/surface.h"
 
 namespace rt {
 
-struct FrameTimer {
-  int rate = 0;  // 0: none
-  bool automatic = false;
-  std::int64_t ticksPerFrame = 0;
-  std::int64_t mark = 0;  // counter at the end of the last wait
-  bool marked = false;    // false right after SetFrameRate: the next wait runs a full period
-};
 
 // Where a windowed screen goes in its window's client area: 1:1 at (x, y), or stretched over the
 // client area less (x, y) at the top left and the offsets at the bottom right.
@@ -43,6 +37,9 @@ struct DisplayState : LibraryState {
   bool drawingPending = false;
   DrawingTarget target;
   FrameTimer timer;
+  int frameRate = 0;            // what SetFrameRate was given; 0: no rate
+  bool automaticRate = false;   // set by a windowed screen, forgotten when it closes
+  bool pacedFullScreen = false; // a full-screen display whose refresh is not the game's 60 Hz
   WindowedGeometry geometry;
 };
 

@@ -20,8 +20,10 @@ namespace {
 using platform::EventType;
 using platform::WindowId;
 
-// The last stretch of a frame period is spun on the counter: a sleep may overshoot by that much.
-constexpr std::int64_t kSpinMicroseconds = 300;
+// The game updates 60 times a second. A full-screen display refreshing at about that rate paces it by
+// waiting for the retrace; any other refresh, or none known, leaves the pacing to the frame timer.
+constexpr int kGameUpdatesPerSecond = 60;
+constexpr int kSlowestSyncedRefresh = 59, kFastestSyncedRefresh = 61;
 
 bool ScreenOpen() {
   return Display().width != 0;
@@ -67,7 +69,19 @@ void PresentFullScreen() {
   DispatchPendingEvents();
   if (!Display().active) return;
   ShowBackBuffer(platform::Rect{});
-  if (Display().timer.rate != 0) WaitFrameTick();
+  if (Display().frameRate != 0 || Display().pacedFullScreen) Display().timer.Wait();
+}
+
+// Decides who paces a full-screen display: the retrace when it refreshes at the game's rate, else
+// the frame timer at the game's own 60 updates a second (a rate set by the program takes precedence).
+void ChooseFullScreenPacing() {
+  const int refresh = platform::Video().RefreshRate(Display().window);
+  const bool synced = refresh >= kSlowestSyncedRefresh && refresh <= kFastestSyncedRefresh;
+  const std::uint64_t frequency = platform::Clock().CounterFrequency();
+  Display().pacedFullScreen = !synced && frequency != 0;
+  if (Display().pacedFullScreen && Display().frameRate == 0) {
+    Display().timer.Start(static_cast<std::int64_t>(frequency) / kGameUpdatesPerSecond);
+  }
 }
 
 void EndScreenDrawing() {
@@ -115,14 +129,6 @@ const std::uint32_t* ConvertedBackBuffer() {
   return Display().converted.data();
 }
 
-std::int64_t ElapsedSinceMark(std::int64_t now) {
-  if (!Display().timer.marked) {
-    Display().timer.mark = now;
-    Display().timer.marked = true;
-  }
-  return now - Display().timer.mark;
-}
-
 // A back buffer holds 32-bit or 16-bit pixels, and only a started device opens screens.
 bool CanOpen(int width, int height, int depth) {
   return Display().initialised && width > 0 && height > 0 && (depth == 32 || depth == 16);
@@ -133,7 +139,9 @@ bool CanOpen(int width, int height, int depth) {
 int InitDisplay() {
   int width = 0, height = 0, depth = 0;
   if (!platform::Video().DesktopMode(width, height, depth)) return 0;
-  Display().timer = FrameTimer{};
+  Display().timer.Stop();
+  Display().frameRate = 0;
+  Display().automaticRate = false;
   Display().drawingPending = false;
   Display().initialised = true;
   return 1;
@@ -147,7 +155,9 @@ void EndDisplay() {
 
 void CloseOpenScreen() {
   if (!ScreenOpen()) return;
-  if (Display().timer.automatic) SetFrameRate(0);
+  if (Display().automaticRate) SetFrameRate(0);
+  if (Display().pacedFullScreen && Display().frameRate == 0) Display().timer.Stop();
+  Display().pacedFullScreen = false;
   CloseScreen();
 }
 
@@ -178,6 +188,7 @@ int OpenScreen(int width, int height, int depth, const char* title) {
   ApplyProgramIcon(window);
   platform::Input().ShowCursor(false);
   OpenScreenSurface(window, width, height, depth, false);
+  ChooseFullScreenPacing();
   ShowBackBuffer(platform::Rect{});  // a black display from the start
   return 1;
 }
@@ -277,6 +288,9 @@ void HandleDisplayEvent(const platform::Event& event) {
     case EventType::FocusLost:
       if (event.window == Display().window) Deactivate();
       break;
+    case EventType::DisplayChanged:  // another monitor may refresh at another rate
+      ChooseFullScreenPacing();
+      break;
     case EventType::KeyUp:
       if (event.scanCode == kKeyTab || event.scanCode == kKeyLeftAlt || event.scanCode == kKeyRightAlt) {
         MarkSpritePixelsSaved();
@@ -290,49 +304,24 @@ void HandleDisplayEvent(const platform::Event& event) {
 int SetFrameRate(int rate) {
   const std::uint64_t frequency = platform::Clock().CounterFrequency();
   if (frequency == 0) return 0;
-  Display().timer.automatic = false;
-  Display().timer.rate = rate;
-  Display().timer.ticksPerFrame =
-      static_cast<std::int64_t>(frequency) / (static_cast<std::int64_t>(rate) + 1);
-  Display().timer.marked = false;
+  Display().automaticRate = false;
+  Display().frameRate = rate;
+  // A rate of n gives frames just over 1/(n + 1) s apart, as the timer always has.
+  Display().timer.Start(static_cast<std::int64_t>(frequency) / (static_cast<std::int64_t>(rate) + 1));
   return 1;
 }
 
 void UseAutomaticFrameRate(int rate) {
-  if (Display().timer.rate != 0) {
-    Display().timer.automatic = false;
+  if (Display().frameRate != 0) {
+    Display().automaticRate = false;
     return;
   }
   SetFrameRate(rate);
-  Display().timer.automatic = true;
+  Display().automaticRate = true;
 }
 
-// Sleeps through most of the period and spins only on its last stretch, so a windowed game does not
-// keep a core busy; the period still runs from the end of the previous wait, so the game's own work
-// counts towards it.
 int WaitFrameTick() {
-  platform::ClockFacet& clock = platform::Clock();
-  const auto frequency = static_cast<std::int64_t>(clock.CounterFrequency());
-  const std::int64_t spinTicks = frequency * kSpinMicroseconds / 1000000;
-  int readings = 0;
-  std::int64_t previous = -1;
-  for (;;) {
-    const auto now = static_cast<std::int64_t>(clock.Counter());
-    const std::int64_t remaining = Display().timer.ticksPerFrame - ElapsedSinceMark(now);
-    if (remaining < 0) {
-      Display().timer.mark = now;
-      return readings;
-    }
-    ++readings;
-    const std::int64_t sleepMs = remaining > spinTicks ? (remaining - spinTicks) * 1000 / frequency : 0;
-    if (sleepMs > 0) {
-      clock.SleepMs(static_cast<int>(sleepMs));
-    } else if (now == previous) {
-      // A counter that stands still between readings (a virtual clock) moves when slept on.
-      clock.SleepMs(1);
-    }
-    previous = now;
-  }
+  return Display().timer.Wait() ? 1 : 0;
 }
 
 }  // namespace rt

@@ -20,6 +20,7 @@ class NoVideo : public VideoFacet {
   void SetWindowIcon(WindowId, const std::uint32_t*, int, int) override {}
   bool WindowGeometry(WindowId, Rect&, Rect&) override { return false; }
   WindowId FocusedWindow() override { return 0; }
+  int RefreshRate(WindowId) override { return 0; }
   void Present(WindowId, const std::uint32_t*, int, int, int, const Rect&) override {}
 };
 
@@ -50,6 +51,7 @@ class NoClock : public ClockFacet {
   std::uint64_t Counter() override { return 0; }
   std::uint64_t CounterFrequency() override { return 0; }
   void SleepMs(int) override {}
+  void SleepUntil(std::uint64_t) override {}
   std::uint32_t TickMs() override { return 0; }
   LocalDateTime LocalTime() override { return LocalDateTime{}; }
 };

@@ -102,9 +102,11 @@ class VideoFacet {
   virtual bool WindowGeometry(WindowId window, Rect& outer, Rect& client) = 0;
   // The window of this program that has the keyboard focus, or 0.
   virtual WindowId FocusedWindow() = 0;
+  // How many times a second the display showing the window refreshes; 0 when it is not known.
+  virtual int RefreshRate(WindowId window) = 0;
   // Show a 0x00RRGGBB buffer. Windowed: at `dest` in the client area (stretched if sizes differ).
-  // Full screen: `dest` is ignored; the buffer is scaled to fit and centred on black. With vsync a
-  // full-screen present waits for the retrace.
+  // Full screen: `dest` is ignored; the buffer is scaled to fit and centred on black. A full-screen
+  // present on a display refreshing 59 times a second or more waits for the retrace.
   virtual void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
                        const Rect& dest) = 0;
 };
@@ -150,6 +152,8 @@ class ClockFacet {
   virtual std::uint64_t Counter() = 0;  // monotonic high-resolution counter
   virtual std::uint64_t CounterFrequency() = 0;
   virtual void SleepMs(int milliseconds) = 0;
+  // Sleeps until the counter reaches `counter`, as closely as the machine can.
+  virtual void SleepUntil(std::uint64_t counter) = 0;
   virtual std::uint32_t TickMs() = 0;  // milliseconds since some start; seeds the random generator
   virtual LocalDateTime LocalTime() = 0;
   // Called by every FlipBuffers, presenting or not: the headless backend advances its virtual clock

@@ -99,6 +99,9 @@ void HeadlessPlatform::SetAudioAvailable(bool available) {
 void HeadlessPlatform::SetWindowFrame(int left, int top, int right, int bottom) {
   frame_ = Rect{left, top, right, bottom};
 }
+void HeadlessPlatform::SetRefreshRate(int hertz) {
+  refreshRate_ = hertz;
+}
 void HeadlessPlatform::SetProgramPath(const std::string& path) {
   programPath_ = path;
 }
@@ -138,8 +141,17 @@ std::uint64_t HeadlessClock::CounterFrequency() {
 
 void HeadlessClock::SleepMs(int milliseconds) {
   if (milliseconds <= 0) return;
-  machine_.sleptMs_ += static_cast<std::uint64_t>(milliseconds);
+  machine_.sleptNanoseconds_ += static_cast<std::uint64_t>(milliseconds) * kNanosecondsPerMs;
   machine_.AdvanceTime(static_cast<std::uint64_t>(milliseconds) * kNanosecondsPerMs);
+}
+
+// The machine sleeps in whole milliseconds, as a millisecond timer does: a sleep until a counter value
+// ends at the first whole millisecond past it.
+void HeadlessClock::SleepUntil(std::uint64_t counter) {
+  if (counter <= machine_.nanoseconds_) return;
+  const std::uint64_t slept = ((counter - machine_.nanoseconds_) / kNanosecondsPerMs + 1) * kNanosecondsPerMs;
+  machine_.sleptNanoseconds_ += slept;
+  machine_.AdvanceTime(slept);
 }
 
 std::uint32_t HeadlessClock::TickMs() {
@@ -366,6 +378,10 @@ void HeadlessVideo::SetWindowIcon(WindowId window, const std::uint32_t* pixels, 
 
 WindowId HeadlessVideo::FocusedWindow() {
   return machine_.focused_;
+}
+
+int HeadlessVideo::RefreshRate(WindowId) {
+  return machine_.refreshRate_;
 }
 
 bool HeadlessVideo::WindowGeometry(WindowId window, Rect& outer, Rect& client) {

@@ -112,6 +112,7 @@ class HeadlessVideo : public VideoFacet {
   void SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) override;
   bool WindowGeometry(WindowId window, Rect& outer, Rect& client) override;
   WindowId FocusedWindow() override;
+  int RefreshRate(WindowId window) override;
   void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
                const Rect& dest) override;
 
@@ -154,6 +155,7 @@ class HeadlessClock : public ClockFacet {
   std::uint64_t Counter() override;
   std::uint64_t CounterFrequency() override;
   void SleepMs(int milliseconds) override;
+  void SleepUntil(std::uint64_t counter) override;
   std::uint32_t TickMs() override;
   LocalDateTime LocalTime() override;
   void FrameBoundary() override;
@@ -207,6 +209,7 @@ class HeadlessPlatform {
   void SetAudioAvailable(bool available);
   // Decoration of titled windows around the client area (4, 24, 4, 4 by default).
   void SetWindowFrame(int left, int top, int right, int bottom);
+  void SetRefreshRate(int hertz);  // of the display, 60 by default; 0 is not known
   void SetProgramPath(const std::string& path);
 
   // ---- Time. Each FrameBoundary moves the clock by one frame step (1/60 s by default).
@@ -216,7 +219,7 @@ class HeadlessPlatform {
   void SetStartTick(std::uint32_t tick);                    // TickMs at time 0 (0 by default)
   void AdvanceTime(std::uint64_t nanoseconds);              // moves the counter, the tick and the wall clock
   std::uint64_t ElapsedNanoseconds() const { return nanoseconds_; }
-  std::uint64_t SleptMilliseconds() const { return sleptMs_; }
+  std::uint64_t SleptMilliseconds() const { return sleptNanoseconds_ / 1'000'000; }
   int FrameCount() const { return frames_; }  // FrameBoundary calls so far
 
   // ---- The script. Actions for frame F are applied by the FrameBoundary that brings FrameCount to F,
@@ -289,13 +292,14 @@ class HeadlessPlatform {
   bool display_ = true, windowsFail_ = false, keyboard_ = true, mouse_ = true, audioAvailable_ = true;
   AudioFormat audioFormat_{44100, 2, SampleFormat::S16};
   Rect frame_{4, 24, 4, 4};  // left, top, right, bottom insets (x, y, width, height)
+  int refreshRate_ = 60;
   std::string programPath_ = "/usr/games/pellaris";
 
   // Time.
   std::uint64_t nanoseconds_ = 0;
   std::uint64_t stepNumerator_ = kCounterFrequency, stepDivisor_ = 60;  // step = numerator / divisor ns
   std::uint64_t stepCarry_ = 0;
-  std::uint64_t sleptMs_ = 0;
+  std::uint64_t sleptNanoseconds_ = 0;
   std::int64_t wallJump_ = 0;  // seconds
   LocalDateTime start_{2024, 6, 1, 12, 0, 0};
   std::uint32_t startTick_ = 0;

@@ -18,6 +18,7 @@ class SdlVideo : public VideoFacet {
   void SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) override;
   bool WindowGeometry(WindowId window, Rect& outer, Rect& client) override;
   WindowId FocusedWindow() override { return sdl_.FocusedWindow(); }
+  int RefreshRate(WindowId window) override;
   void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
                const Rect& dest) override;
 
@@ -70,11 +71,13 @@ class SdlAudio : public AudioFacet {
   int frameBytes_ = 1;
 };
 
+// The system's monotonic clock in nanoseconds, so that a sleep can end at an exact counter value.
 class SdlClock : public ClockFacet {
  public:
-  std::uint64_t Counter() override { return SDL_GetPerformanceCounter(); }
-  std::uint64_t CounterFrequency() override { return SDL_GetPerformanceFrequency(); }
+  std::uint64_t Counter() override;
+  std::uint64_t CounterFrequency() override { return 1'000'000'000; }
   void SleepMs(int milliseconds) override;
+  void SleepUntil(std::uint64_t counter) override;
   std::uint32_t TickMs() override { return SDL_GetTicks(); }
   LocalDateTime LocalTime() override;
 };

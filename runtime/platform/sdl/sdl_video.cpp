@@ -97,6 +97,14 @@ bool SdlVideo::WindowGeometry(WindowId window, Rect& outer, Rect& client) {
   return true;
 }
 
+int SdlVideo::RefreshRate(WindowId window) {
+  SdlWindow* found = sdl_.Find(window);
+  const int display = found ? SDL_GetWindowDisplayIndex(found->Window()) : 0;
+  SDL_DisplayMode mode;
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+  return mode.refresh_rate;
+}
+
 void SdlVideo::Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
                        const Rect& dest) {
   SdlWindow* found = sdl_.Find(window);

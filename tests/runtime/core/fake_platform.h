@@ -18,6 +18,7 @@ class FakePlatform : public platform::ClockFacet, public platform::ProcessFacet 
   std::uint64_t Counter() override { return 0; }
   std::uint64_t CounterFrequency() override { return 1000; }
   void SleepMs(int) override {}
+  void SleepUntil(std::uint64_t) override {}
   std::uint32_t TickMs() override { return tick; }
   platform::LocalDateTime LocalTime() override { return localTime; }
   std::string ProgramPath() override { return programPath; }

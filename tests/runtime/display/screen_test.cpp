@@ -285,14 +285,27 @@ TEST_F(FramePacingTest, FirstWaitAfterSettingTheRateRunsAFullPeriod) {
   EXPECT_LT(Seconds(machine, start), 1.0 / 61.0 + 0.002);
 }
 
-TEST_F(FramePacingTest, TheGamesOwnWorkCountsTowardsThePeriod) {
+// The frames' deadlines are absolute: however long each frame's own work takes, and however the
+// machine rounds its sleeps, n frames take n periods.
+TEST_F(FramePacingTest, FramesKeepTheirRateWhateverTheirWork) {
   SetFrameRate(60);
   WaitFrameTick();
   const std::uint64_t start = machine.Micros();
-  machine.Work(10000);  // 10 ms of drawing
+  for (int frame = 0; frame < 61; ++frame) {
+    machine.Work(static_cast<std::uint64_t>(frame % 11) * 1000);  // 0 to 10 ms of drawing
+    WaitFrameTick();
+  }
+  EXPECT_NEAR(Seconds(machine, start), 1.0, 0.001);
+}
+
+TEST_F(FramePacingTest, ALateFrameDoesNotDelayTheNext) {
+  SetFrameRate(60);
   WaitFrameTick();
-  EXPECT_GT(Seconds(machine, start), 1.0 / 61.0);
-  EXPECT_LT(Seconds(machine, start), 1.0 / 61.0 + 0.002);
+  const std::uint64_t start = machine.Micros();
+  machine.Work(20000);  // a frame late by more than 3 ms
+  WaitFrameTick();
+  WaitFrameTick();
+  EXPECT_NEAR(Seconds(machine, start), 2.0 / 61.0, 0.001);
 }
 
 TEST_F(FramePacingTest, WorkLongerThanAPeriodIsNotWaitedFor) {
@@ -324,6 +337,26 @@ TEST_F(FramePacingTest, FullScreenIsPacedByThePresentAlone) {
   EXPECT_EQ(machine.Micros(), start);
   EXPECT_EQ(machine.FrameCount(), 5);
 }
+
+// A display refreshing at the game's rate paces it by its retrace; on any other, or one whose rate is
+// not known, the frame timer keeps the game at 60 updates a second.
+class FullScreenRefreshTest : public DisplayTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FullScreenRefreshTest, TheGameUpdatesSixtyTimesASecond) {
+  machine.SetRefreshRate(GetParam());
+  OpenFullScreen();
+  FlipBuffers();
+  const std::uint64_t start = machine.Micros();
+  for (int frame = 0; frame < 60; ++frame) FlipBuffers();
+  const bool synced = GetParam() >= 59 && GetParam() <= 61;
+  if (synced) {
+    EXPECT_EQ(machine.Micros(), start) << "the retrace paces it";
+  } else {
+    EXPECT_NEAR(Seconds(machine, start), 1.0, 0.001);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Refresh, FullScreenRefreshTest, ::testing::Values(60, 59, 61, 75, 144, 240, 50, 0));
 
 }  // namespace
 }  // namespace rt::test

@@ -1,0 +1,26 @@
+#include "runtime/display/frame_timer.h"
+
+#include "runtime/platform/platform.h"
+
+namespace rt {
+
+void FrameTimer::Start(std::int64_t period) {
+  period_ = period;
+  started_ = false;
+}
+
+bool FrameTimer::Wait() {
+  if (!Running()) return false;
+  platform::ClockFacet& clock = platform::Clock();
+  const auto now = static_cast<std::int64_t>(clock.Counter());
+  if (!started_ || now > deadline_ + period_) {
+    deadline_ = started_ ? now : now + period_;
+    started_ = true;
+  }
+  const bool early = now < deadline_;
+  if (early) clock.SleepUntil(static_cast<std::uint64_t>(deadline_));
+  deadline_ += period_;
+  return early;
+}
+
+}  // namespace rt
