@@ -2,7 +2,7 @@
  *
  *   LD_PRELOAD=build/bench/present/libcount_presents.so PRESENT_STATS_FILE=out.txt program
  *
- * SDL_RenderPresent, SDL_UpdateWindowSurface and SDL_GL_SwapWindow are taken in before SDL's own
+ * SDL_RenderPresent, SDL_UpdateWindowSurface(Rects) and SDL_GL_SwapWindow are taken in before SDL's own
  * and passed on to them. At exit one line is appended to $PRESENT_STATS_FILE (or written to stderr):
  *
  *   presents=N wall_s=S presents_per_s=R cpu_s=C cpu_ms_per_present=M render=A surface=B gl=C skipped=K
@@ -113,6 +113,16 @@ int SDL_UpdateWindowSurface(SDL_Window* window) {
   ++depth;
   Count(kSurface);
   const int result = real(window);
+  --depth;
+  return result;
+}
+
+int SDL_UpdateWindowSurfaceRects(SDL_Window* window, const SDL_Rect* rects, int count) {
+  static int (*real)(SDL_Window*, const SDL_Rect*, int);
+  if (!real) FindReal("SDL_UpdateWindowSurfaceRects", &real, sizeof real);
+  ++depth;
+  Count(kSurface);
+  const int result = real(window, rects, count);
   --depth;
   return result;
 }

@@ -1,6 +1,6 @@
 /* The smallest SDL2 program that does what the game's display does each frame: a 640 x 400 picture
- * shown 60 times a second in a window, with a silent audio stream open, paced by sleeping to about
- * 1 ms before an absolute deadline and waiting out the rest. The game's presenting and pacing are
+ * shown 60 times a second in a window, with a silent audio stream open, paced by sleeping in
+ * whole milliseconds past an absolute deadline. The game's presenting and pacing are
  * compared with it (scripts/measure-present).
  *
  *   peer_window_surface [surface|texture] [SECONDS]
@@ -83,20 +83,13 @@ static int QuitAsked(void) {
   return quit || stopRequested;
 }
 
-/* Sleeps to about 1 ms before `deadline` (SDL_Delay may overshoot by that much), then reads the
- * counter until it passes. */
+/* Sleeps with SDL_Delay, whole milliseconds at a time, until `deadline` has passed, as the simplest
+ * program would: nothing is spun. */
 static void WaitUntil(Uint64 deadline, Uint64 frequency) {
-  const Uint64 margin = frequency / 1000;
   for (;;) {
     const Uint64 now = SDL_GetPerformanceCounter();
     if (now >= deadline) return;
-    const Uint64 left = deadline - now;
-    if (left <= margin) break;
-    const Uint32 sleepMs = (Uint32)((left - margin) * 1000 / frequency);
-    if (sleepMs == 0) break;
-    SDL_Delay(sleepMs);
-  }
-  while (SDL_GetPerformanceCounter() < deadline) {
+    SDL_Delay((Uint32)((deadline - now) * 1000 / frequency) + 1);
   }
 }
 

@@ -4,6 +4,12 @@
 
 namespace rt {
 
+namespace {
+// Frames late by up to this many periods are caught up with (the next ones come sooner); a longer
+// stall starts the deadlines afresh.
+constexpr std::int64_t kStallPeriods = 4;
+}  // namespace
+
 void FrameTimer::Start(std::int64_t period) {
   period_ = period;
   started_ = false;
@@ -13,7 +19,7 @@ bool FrameTimer::Wait() {
   if (!Running()) return false;
   platform::ClockFacet& clock = platform::Clock();
   const auto now = static_cast<std::int64_t>(clock.Counter());
-  if (!started_ || now > deadline_ + period_) {
+  if (!started_ || now > deadline_ + kStallPeriods * period_) {
     deadline_ = started_ ? now : now + period_;
     started_ = true;
   }

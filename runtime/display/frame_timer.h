@@ -1,7 +1,7 @@
 // Paces frames with absolute deadlines: each deadline is the one before plus the period, so a frame
 // that runs late does not delay the next one and the rate holds however long each frame's own work
-// takes. After a stall of more than a whole period (a pause, a dragged window, a clock jump) the
-// deadlines start afresh instead of racing to catch up.
+// takes. After a long stall (a pause, a dragged window, a clock jump) the deadlines start afresh
+// instead of racing to catch up.
 #pragma once
 
 #include <cstdint>

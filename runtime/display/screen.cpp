@@ -20,8 +20,8 @@ namespace {
 using platform::EventType;
 using platform::WindowId;
 
-// The game updates 60 times a second. A full-screen display refreshing at about that rate paces it by
-// waiting for the retrace; any other refresh, or none known, leaves the pacing to the frame timer.
+// The game updates 60 times a second. A full-screen display whose presents wait for a retrace at
+// about that rate paces it; presents paced faster or slower, or not at all, leave it to the timer.
 constexpr int kGameUpdatesPerSecond = 60;
 constexpr int kSlowestSyncedRefresh = 59, kFastestSyncedRefresh = 61;
 
@@ -72,10 +72,10 @@ void PresentFullScreen() {
   if (Display().frameRate != 0 || Display().pacedFullScreen) Display().timer.Wait();
 }
 
-// Decides who paces a full-screen display: the retrace when it refreshes at the game's rate, else
-// the frame timer at the game's own 60 updates a second (a rate set by the program takes precedence).
+// Decides who paces a full-screen display: the retrace when presents wait for it at the game's rate,
+// else the frame timer at the game's own 60 updates a second (a rate the program set comes first).
 void ChooseFullScreenPacing() {
-  const int refresh = platform::Video().RefreshRate(Display().window);
+  const int refresh = platform::Video().PresentRate(Display().window);
   const bool synced = refresh >= kSlowestSyncedRefresh && refresh <= kFastestSyncedRefresh;
   const std::uint64_t frequency = platform::Clock().CounterFrequency();
   Display().pacedFullScreen = !synced && frequency != 0;

@@ -20,7 +20,7 @@ class NoVideo : public VideoFacet {
   void SetWindowIcon(WindowId, const std::uint32_t*, int, int) override {}
   bool WindowGeometry(WindowId, Rect&, Rect&) override { return false; }
   WindowId FocusedWindow() override { return 0; }
-  int RefreshRate(WindowId) override { return 0; }
+  int PresentRate(WindowId) override { return 0; }
   void Present(WindowId, const std::uint32_t*, int, int, int, const Rect&) override {}
 };
 

@@ -102,8 +102,9 @@ class VideoFacet {
   virtual bool WindowGeometry(WindowId window, Rect& outer, Rect& client) = 0;
   // The window of this program that has the keyboard focus, or 0.
   virtual WindowId FocusedWindow() = 0;
-  // How many times a second the display showing the window refreshes; 0 when it is not known.
-  virtual int RefreshRate(WindowId window) = 0;
+  // How many times a second presenting to the window is paced by the display: its refresh rate when a
+  // present waits for the retrace, 0 when presents do not wait or the rate is not known.
+  virtual int PresentRate(WindowId window) = 0;
   // Show a 0x00RRGGBB buffer. Windowed: at `dest` in the client area (stretched if sizes differ).
   // Full screen: `dest` is ignored; the buffer is scaled to fit and centred on black. A full-screen
   // present on a display refreshing 59 times a second or more waits for the retrace.

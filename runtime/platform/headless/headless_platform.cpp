@@ -99,8 +99,8 @@ void HeadlessPlatform::SetAudioAvailable(bool available) {
 void HeadlessPlatform::SetWindowFrame(int left, int top, int right, int bottom) {
   frame_ = Rect{left, top, right, bottom};
 }
-void HeadlessPlatform::SetRefreshRate(int hertz) {
-  refreshRate_ = hertz;
+void HeadlessPlatform::SetPresentRate(int hertz) {
+  presentRate_ = hertz;
 }
 void HeadlessPlatform::SetProgramPath(const std::string& path) {
   programPath_ = path;
@@ -380,8 +380,8 @@ WindowId HeadlessVideo::FocusedWindow() {
   return machine_.focused_;
 }
 
-int HeadlessVideo::RefreshRate(WindowId) {
-  return machine_.refreshRate_;
+int HeadlessVideo::PresentRate(WindowId) {
+  return machine_.presentRate_;
 }
 
 bool HeadlessVideo::WindowGeometry(WindowId window, Rect& outer, Rect& client) {

@@ -112,7 +112,7 @@ class HeadlessVideo : public VideoFacet {
   void SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) override;
   bool WindowGeometry(WindowId window, Rect& outer, Rect& client) override;
   WindowId FocusedWindow() override;
-  int RefreshRate(WindowId window) override;
+  int PresentRate(WindowId window) override;
   void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
                const Rect& dest) override;
 
@@ -209,7 +209,7 @@ class HeadlessPlatform {
   void SetAudioAvailable(bool available);
   // Decoration of titled windows around the client area (4, 24, 4, 4 by default).
   void SetWindowFrame(int left, int top, int right, int bottom);
-  void SetRefreshRate(int hertz);  // of the display, 60 by default; 0 is not known
+  void SetPresentRate(int hertz);  // presents wait for a 60 Hz retrace by default; 0: they do not wait
   void SetProgramPath(const std::string& path);
 
   // ---- Time. Each FrameBoundary moves the clock by one frame step (1/60 s by default).
@@ -292,7 +292,7 @@ class HeadlessPlatform {
   bool display_ = true, windowsFail_ = false, keyboard_ = true, mouse_ = true, audioAvailable_ = true;
   AudioFormat audioFormat_{44100, 2, SampleFormat::S16};
   Rect frame_{4, 24, 4, 4};  // left, top, right, bottom insets (x, y, width, height)
-  int refreshRate_ = 60;
+  int presentRate_ = 60;
   std::string programPath_ = "/usr/games/pellaris";
 
   // Time.

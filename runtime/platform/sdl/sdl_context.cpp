@@ -78,54 +78,8 @@ bool TranslateWindowEvent(const SDL_WindowEvent& sdl, Event& event) {
 // ---- Windows
 
 SdlWindow::~SdlWindow() {
-  ForgetTexture();
-  SDL_DestroyRenderer(renderer_);
+  presenter_.reset();
   SDL_DestroyWindow(window_);
-}
-
-void SdlWindow::Show(const std::uint32_t* pixels, int width, int height, int pitchBytes,
-                     const SDL_Rect* target) {
-  if (!Upload(pixels, width, height, pitchBytes)) return;
-  Clear();
-  SDL_RenderCopy(renderer_, texture_, nullptr, target);
-  SDL_RenderPresent(renderer_);
-}
-
-void SdlWindow::ShowBlack() {
-  Clear();
-  SDL_RenderPresent(renderer_);
-}
-
-Rect SdlWindow::OutputSize() const {
-  Rect size;
-  if (SDL_GetRendererOutputSize(renderer_, &size.width, &size.height) != 0) return Rect{};
-  return size;
-}
-
-void SdlWindow::ForgetTexture() {
-  if (texture_) SDL_DestroyTexture(texture_);
-  texture_ = nullptr;
-  textureWidth_ = textureHeight_ = 0;
-}
-
-void SdlWindow::Clear() {
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, SDL_ALPHA_OPAQUE);
-  SDL_RenderClear(renderer_);
-}
-
-bool SdlWindow::Upload(const std::uint32_t* pixels, int width, int height, int pitchBytes) {
-  if (width != textureWidth_ || height != textureHeight_) {
-    ForgetTexture();
-    // 0x00RRGGBB pixels are ARGB with an alpha that blending must not look at.
-    texture_ =
-        SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (!texture_) return false;
-    SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
-    SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
-    textureWidth_ = width;
-    textureHeight_ = height;
-  }
-  return SDL_UpdateTexture(texture_, nullptr, pixels, pitchBytes) == 0;
 }
 
 // ---- The context
@@ -166,18 +120,31 @@ SdlWindow* SdlContext::Find(WindowId window) {
   return it == windows_.end() ? nullptr : it->second.get();
 }
 
+// A full-screen picture waits for the retrace unless the display refreshes more slowly than the game
+// updates, when the frame timer alone paces it; a window's always does.
 WindowId SdlContext::Adopt(SDL_Window* window, bool fullScreen) {
   if (!window) return 0;
-  SDL_Renderer* renderer =
-      SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-  if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-  if (!renderer) {
+  if (!pathChosen_) {
+    path_ = ChoosePresentPath();
+    pathChosen_ = true;
+  }
+  const int refresh = DisplayRefresh(window);
+  const bool retrace = !fullScreen || refresh == 0 || refresh >= kSlowestRetracedRefresh;
+  std::unique_ptr<Presenter> presenter = MakePresenter(window, path_, retrace);
+  if (!presenter) {
     SDL_DestroyWindow(window);
     return 0;
   }
   const WindowId id = SDL_GetWindowID(window);
-  windows_[id] = std::make_unique<SdlWindow>(window, renderer, fullScreen);
+  windows_[id] = std::make_unique<SdlWindow>(window, std::move(presenter), fullScreen);
   return id;
+}
+
+int SdlContext::DisplayRefresh(SDL_Window* window) {
+  const int display = SDL_GetWindowDisplayIndex(window);
+  SDL_DisplayMode mode;
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+  return mode.refresh_rate;
 }
 
 void SdlContext::Forget(WindowId window) {
@@ -276,7 +243,7 @@ bool SdlContext::Translate(const SDL_Event& sdl, Event& event) {
       event.type = EventType::QuitRequest;
       return true;
     case SDL_RENDER_DEVICE_RESET:
-      for (auto& [id, window] : windows_) window->ForgetTexture();
+      for (auto& [id, window] : windows_) window->Shows().ForgetTexture();
       return false;
     default:
       return false;

@@ -9,36 +9,26 @@
 
 #include "runtime/platform/event_queue.h"
 #include "runtime/platform/platform.h"
+#include "runtime/platform/sdl/sdl_presenter.h"
 
 namespace rt::platform {
 
-// A window with the renderer and the texture that show its pictures.
+// A window with what shows its pictures.
 class SdlWindow {
  public:
-  SdlWindow(SDL_Window* window, SDL_Renderer* renderer, bool fullScreen)
-      : window_(window), renderer_(renderer), fullScreen_(fullScreen) {}
+  SdlWindow(SDL_Window* window, std::unique_ptr<Presenter> presenter, bool fullScreen)
+      : window_(window), presenter_(std::move(presenter)), fullScreen_(fullScreen) {}
   ~SdlWindow();
   SdlWindow(const SdlWindow&) = delete;
   SdlWindow& operator=(const SdlWindow&) = delete;
 
   SDL_Window* Window() const { return window_; }
+  Presenter& Shows() const { return *presenter_; }
   bool FullScreen() const { return fullScreen_; }
 
-  // Shows the picture at `target` (output pixels) on black and waits for the retrace where vsync works.
-  void Show(const std::uint32_t* pixels, int width, int height, int pitchBytes, const SDL_Rect* target);
-  void ShowBlack();
-  Rect OutputSize() const;
-  // After a device reset textures are gone; the next picture makes a new one.
-  void ForgetTexture();
-
  private:
-  void Clear();
-  bool Upload(const std::uint32_t* pixels, int width, int height, int pitchBytes);
-
   SDL_Window* window_;
-  SDL_Renderer* renderer_;
-  SDL_Texture* texture_ = nullptr;
-  int textureWidth_ = 0, textureHeight_ = 0;
+  std::unique_ptr<Presenter> presenter_;
   bool fullScreen_;
 };
 
@@ -57,6 +47,9 @@ class SdlContext {
   // The program's windows by id.
   SdlWindow* Find(WindowId window);
   WindowId Adopt(SDL_Window* window, bool fullScreen);
+  // The refresh rate of the display the window is on; 0 when it is not known.
+  static int DisplayRefresh(SDL_Window* window);
+  static constexpr int kSlowestRetracedRefresh = 59;
   void Forget(WindowId window);
   WindowId FocusedWindow();
 
@@ -86,6 +79,8 @@ class SdlContext {
   bool IsWarpLanding(const SDL_MouseMotionEvent& motion);
 
   bool videoTried_ = false, videoReady_ = false;
+  bool pathChosen_ = false;
+  PresentPath path_ = PresentPath::Surface;
   bool audioTried_ = false, audioReady_ = false;
   bool catchingHangUp_ = false;
   std::map<WindowId, std::unique_ptr<SdlWindow>> windows_;

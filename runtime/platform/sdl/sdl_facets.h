@@ -18,7 +18,7 @@ class SdlVideo : public VideoFacet {
   void SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) override;
   bool WindowGeometry(WindowId window, Rect& outer, Rect& client) override;
   WindowId FocusedWindow() override { return sdl_.FocusedWindow(); }
-  int RefreshRate(WindowId window) override;
+  int PresentRate(WindowId window) override;
   void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
                const Rect& dest) override;
 

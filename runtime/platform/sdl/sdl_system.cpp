@@ -25,7 +25,8 @@ void SdlClock::SleepMs(int milliseconds) {
 // Measured on a loaded two-core machine, the sleep ends 0.1-0.2 ms after the moment asked for in nine
 // cases out of ten: close enough for frames 16 ms apart that nothing is spun on the counter.
 void SdlClock::SleepUntil(std::uint64_t counter) {
-  const timespec until{static_cast<time_t>(counter / 1'000'000'000u), static_cast<long>(counter % 1'000'000'000u)};
+  const timespec until{static_cast<time_t>(counter / 1'000'000'000u),
+                       static_cast<long>(counter % 1'000'000'000u)};
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
   }
 }

@@ -22,7 +22,7 @@ bool SdlVideo::DesktopMode(int& width, int& height, int& depth) {
 void SdlVideo::Reveal(SdlWindow& window) {
   SDL_ShowWindow(window.Window());
   SDL_RaiseWindow(window.Window());
-  window.ShowBlack();
+  window.Shows().ShowBlack();
 }
 
 WindowId SdlVideo::CreateWindow(const WindowDesc& desc) {
@@ -97,28 +97,25 @@ bool SdlVideo::WindowGeometry(WindowId window, Rect& outer, Rect& client) {
   return true;
 }
 
-int SdlVideo::RefreshRate(WindowId window) {
+int SdlVideo::PresentRate(WindowId window) {
   SdlWindow* found = sdl_.Find(window);
-  const int display = found ? SDL_GetWindowDisplayIndex(found->Window()) : 0;
-  SDL_DisplayMode mode;
-  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
-  return mode.refresh_rate;
+  if (!found || !found->Shows().WaitsForRetrace()) return 0;
+  return SdlContext::DisplayRefresh(found->Window());
 }
 
 void SdlVideo::Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
                        const Rect& dest) {
   SdlWindow* found = sdl_.Find(window);
   if (!found || !pixels || width <= 0 || height <= 0) return;
+  Presenter& shows = found->Shows();
   if (found->FullScreen()) {
-    const Rect output = found->OutputSize();
-    const Rect fit = FitToOutput(width, height, output.width, output.height);
-    const SDL_Rect target{fit.x, fit.y, fit.width, fit.height};
-    found->Show(pixels, width, height, pitchBytes, &target);
+    const Rect output = shows.OutputSize();
+    shows.Show(pixels, width, height, pitchBytes, FitToOutput(width, height, output.width, output.height));
     return;
   }
   const bool sized = dest.width > 0 && dest.height > 0;
-  const SDL_Rect target{dest.x, dest.y, sized ? dest.width : width, sized ? dest.height : height};
-  found->Show(pixels, width, height, pitchBytes, &target);
+  shows.Show(pixels, width, height, pitchBytes,
+             Rect{dest.x, dest.y, sized ? dest.width : width, sized ? dest.height : height});
 }
 
 }  // namespace rt::platform

@@ -343,7 +343,7 @@ TEST_F(FramePacingTest, FullScreenIsPacedByThePresentAlone) {
 class FullScreenRefreshTest : public DisplayTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(FullScreenRefreshTest, TheGameUpdatesSixtyTimesASecond) {
-  machine.SetRefreshRate(GetParam());
+  machine.SetPresentRate(GetParam());
   OpenFullScreen();
   FlipBuffers();
   const std::uint64_t start = machine.Micros();
