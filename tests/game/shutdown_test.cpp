@@ -176,6 +176,7 @@ TEST_F(Shutdown, DisplayChangesKeepPresenting) {
     SCOPED_TRACE(fullScreen ? "full screen" : "windowed");
     rt::platform::InstalledHeadless machine;
     machine.SetDefaultYesNoAnswer(fullScreen ? MessageAnswer::Yes : MessageAnswer::No);
+    machine.SetKeptFrames(1);
     machine.At(kStartFrame, Action::KeyDown(kEnter));
     machine.At(kStartFrame + 2, Action::KeyUp(kEnter));
     machine.At(100, Action::ChangeDisplay());

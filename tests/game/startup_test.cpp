@@ -63,6 +63,7 @@ class StartupTest : public ::testing::Test {
   void SetUp() override {
     machine = &headless;
     play = &seen;
+    headless.SetKeptFrames(1);
   }
 
   int Run() { return RunProgram(PlayUntilQuit); }

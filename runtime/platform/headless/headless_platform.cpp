@@ -403,11 +403,14 @@ void HeadlessPlatform::SetPresentCallback(std::function<void(const PresentedFram
   presentCallback_ = std::move(callback);
 }
 
-void HeadlessVideo::Present(WindowId window, const std::uint32_t* pixels, int width, int height,
-                            int pitchBytes, const Rect& dest) {
+void HeadlessVideo::Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
+                            const Rect& dest) {
   HeadlessWindow* found = machine_.Find(window);
   if (!found || !pixels || width <= 0 || height <= 0) return;
   ++found->presents;
+  ++machine_.presentCount_;
+  // A frame nobody keeps or watches is only counted: long replays neither copy nor hash.
+  if (machine_.keptLimit_ == 0 && !machine_.presentCallback_) return;
   PresentedFrame frame;
   frame.window = window;
   frame.width = width;
@@ -415,19 +418,15 @@ void HeadlessVideo::Present(WindowId window, const std::uint32_t* pixels, int wi
   frame.dest = dest;
   frame.frame = machine_.frames_;
   frame.hash = HashPixels(pixels, width, height, pitchBytes);
-  if (machine_.keptLimit_ > 0 ||
-      machine_.presentCallback_) {  // a long replay that keeps nothing copies nothing
-    frame.pixels.reserve(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-      const std::uint32_t* row = Row(pixels, pitchBytes, y);
-      frame.pixels.insert(frame.pixels.end(), row, row + width);
-    }
+  frame.pixels.reserve(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* row = Row(pixels, pitchBytes, y);
+    frame.pixels.insert(frame.pixels.end(), row, row + width);
   }
   machine_.Record(std::move(frame));
 }
 
 void HeadlessPlatform::Record(PresentedFrame frame) {
-  ++presentCount_;
   if (presentCallback_) presentCallback_(frame);
   if (keptLimit_ == 0) return;
   if (kept_.size() == keptLimit_) kept_.pop_front();

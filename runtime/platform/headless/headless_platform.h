@@ -71,7 +71,7 @@ struct PresentedFrame {
   Rect dest;
   int frame = 0;                      // FrameCount() when it was shown
   std::uint64_t hash = 0;             // FNV-1a over the 0x00RRGGBB pixel values, row after row
-  std::vector<std::uint32_t> pixels;  // width * height, row after row; empty when nothing keeps it
+  std::vector<std::uint32_t> pixels;  // width * height, row after row
 };
 
 struct ShownMessage {
@@ -234,8 +234,8 @@ class HeadlessPlatform {
   void SetDefaultYesNoAnswer(MessageAnswer answer);
   const std::vector<ShownMessage>& Messages() const { return messages_; }
 
-  // ---- Presented frames: the last few are kept whole (2 by default; 0 keeps none), all are counted
-  // and hashed, and the callback sees each one whole.
+  // ---- Presented frames: all are counted; the last few are kept whole and hashed when asked for (none
+  // by default, so that long replays copy nothing), and the callback, if any, sees each one whole.
   void SetKeptFrames(int count);
   void SetPresentCallback(std::function<void(const PresentedFrame&)> callback);
   const std::deque<PresentedFrame>& KeptFrames() const { return kept_; }
@@ -322,7 +322,7 @@ class HeadlessPlatform {
   MessageAnswer yesNoDefault_ = MessageAnswer::No;
   std::vector<ShownMessage> messages_;
   std::deque<PresentedFrame> kept_;
-  std::size_t keptLimit_ = 2;
+  std::size_t keptLimit_ = 0;
   int presentCount_ = 0;
   std::function<void(const PresentedFrame&)> presentCallback_;
 

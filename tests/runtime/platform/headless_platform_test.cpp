@@ -353,6 +353,7 @@ TEST(HeadlessMouse, CursorChangesAreRecorded) {
 TEST(HeadlessFrames, KeepsOnlyTheLastFramesButCountsAll) {
   HeadlessPlatform machine;
   const WindowId id = OpenTestWindow(machine, 4, 2);
+  machine.SetKeptFrames(2);
   std::vector<std::uint32_t> pixels(8);
   int seen = 0;
   machine.SetPresentCallback([&](const PresentedFrame&) { ++seen; });
@@ -370,6 +371,7 @@ TEST(HeadlessFrames, KeepsOnlyTheLastFramesButCountsAll) {
 TEST(HeadlessFrames, CopiesRowsThroughThePitchAndHashesThem) {
   HeadlessPlatform machine;
   const WindowId id = OpenTestWindow(machine, 2, 2);
+  machine.SetKeptFrames(1);
   // Rows of two pixels in a pitch of three; the third pixel of each row is padding.
   const std::uint32_t padded[6] = {1, 2, 0xDEAD, 3, 4, 0xBEEF};
   const std::uint32_t packed[4] = {1, 2, 3, 4};
@@ -402,6 +404,7 @@ TEST(HeadlessFrames, KeepingNoFramesStillHashesAndCallsBack) {
 TEST(HeadlessFrames, PresentRemembersTheFrameNumber) {
   HeadlessPlatform machine;
   const WindowId id = OpenTestWindow(machine, 1, 1);
+  machine.SetKeptFrames(1);
   const std::uint32_t pixel = 7;
   machine.Clock().FrameBoundary();
   machine.Clock().FrameBoundary();
