@@ -11,9 +11,15 @@ namespace rt::platform {
 int KeyCodeFromSdlScancode(int scancode);
 // Our button number (1 left, 2 right, 3 middle, 4 and 5 the side buttons) of an SDL button; 0 if none.
 int ButtonFromSdlButton(int button);
-// Where a width x height picture goes on an output of the given size: the largest whole multiple that
-// fits (sharp pixels), or, on an output smaller than the picture, the largest size of the same shape;
-// centred either way.
-Rect FitToOutput(int width, int height, int outputWidth, int outputHeight);
+// How a picture is scaled to an output larger than itself.
+enum class Scaling {
+  WholeNumber,  // by the largest whole number that fits: every pixel the same size
+  Fit,          // to the largest size of the same shape
+};
+
+// Where a width x height picture goes on an output of the given size: scaled as asked, or, on an output
+// smaller than the picture, to the largest size of the same shape; centred either way.
+Rect FitToOutput(int width, int height, int outputWidth, int outputHeight,
+                 Scaling scaling = Scaling::WholeNumber);
 
 }  // namespace rt::platform

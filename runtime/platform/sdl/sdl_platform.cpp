@@ -10,7 +10,9 @@ namespace {
 // The context first: the facets use it until they are gone.
 class SdlMachine : public SdlBackend {
  public:
+  explicit SdlMachine(const SdlOptions& options) : sdl_(options) {}
   Backend Facets() override { return Backend{&video_, &input_, &audio_, &clock_, &dialogs_, &process_}; }
+  void ToggleFullScreen() override { sdl_.ToggleFullScreen(sdl_.FocusedWindow()); }
 
  private:
   SdlContext sdl_;
@@ -24,8 +26,8 @@ class SdlMachine : public SdlBackend {
 
 }  // namespace
 
-std::unique_ptr<SdlBackend> CreateSdlBackend() {
-  return std::make_unique<SdlMachine>();
+std::unique_ptr<SdlBackend> CreateSdlBackend(const SdlOptions& options) {
+  return std::make_unique<SdlMachine>(options);
 }
 
 }  // namespace rt::platform
