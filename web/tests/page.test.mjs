@@ -124,7 +124,7 @@ test('the game plays in the page: question, title, a round with fire and thrust,
   await page.close();
 });
 
-test('full screen through the Fullscreen API, and the end of the game', async () => {
+test('full screen through the Fullscreen API, a click to start, and the end of the game', async () => {
   const {page, problems} = await openGame();
   await tap(page, 'Enter');  // Yes: full screen
   await waitFrames(page, 10);
@@ -142,6 +142,12 @@ test('full screen through the Fullscreen API, and the end of the game', async ()
   // The largest whole multiple of 640 x 400 that fits the screen.
   const scale = Math.max(1, Math.floor(Math.min(shown.screen[0] / 640, shown.screen[1] / 400)));
   assert.equal(shown.width, 640 * scale);
+
+  // The left button on the title starts a round too.
+  const box = await (await page.$('#screen')).boundingBox();
+  await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2, {delay: 150});
+  await waitFrames(page, 30);
+  assert.ok((await look(page)).hudBar > 10000, 'a round after the click');
 
   await page.evaluate(() => document.exitFullscreen());
   await tap(page, 'Escape');  // quits

@@ -12,7 +12,10 @@ mergeInto(LibraryManager.library, {
     frameDue: 0,    // when the next frame is due (performance.now() milliseconds)
     audio: null,    // {rate, owner, context, node, buffer, frames} while the game has audio open
     // What the page is doing, for the player's status line and for tests.
-    status: {frames: 0, fullScreen: false, audioState: 'closed', audioBlocks: 0, ended: false},
+    // Times are performance.now() milliseconds: when the question came up, was answered, and when the
+    // first picture came.
+    status: {frames: 0, fullScreen: false, audioState: 'closed', audioBlocks: 0, ended: false, questionAt: 0,
+             answeredAt: 0, firstPictureAt: 0},
 
     element: function(id) {
       return document.getElementById(id);
@@ -100,6 +103,7 @@ mergeInto(LibraryManager.library, {
           dialog.removeEventListener('cancel', onCancel);
           yes.onclick = no.onclick = null;
           dialog.close();
+          if (!PellarisPage.status.answeredAt) PellarisPage.status.answeredAt = performance.now();
           resolve(value);
         }
         // Enter answers as the default button, Escape as the other; neither reaches the game.
@@ -118,6 +122,7 @@ mergeInto(LibraryManager.library, {
         no.onclick = function() { answer(answerNo); };
         dialog.showModal();
         yes.focus();
+        if (!PellarisPage.status.questionAt) PellarisPage.status.questionAt = performance.now();
       });
     },
   },
@@ -230,7 +235,7 @@ mergeInto(LibraryManager.library, {
       P.context.imageSmoothingEnabled = false;
       P.context.drawImage(P.scratch, x, y, destWidth, destHeight);
     }
-    P.status.frames++;
+    if (!P.status.frames++) P.status.firstPictureAt = performance.now();
   },
 
   pellaris_web_read_canvas__deps: ['$PellarisPage'],
