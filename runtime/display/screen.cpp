@@ -299,6 +299,7 @@ int SetFrameRate(int rate) {
 }
 
 void UseAutomaticFrameRate(int rate) {
+  if (platform::Clock().PacesFrames()) return;
   if (Display().timer.rate != 0) {
     Display().timer.automatic = false;
     return;

@@ -46,8 +46,8 @@ class WebInput : public InputFacet {
 
 class WebAudio : public AudioFacet {
  public:
-  ~WebAudio() override { CloseAudio(); }
   WebAudio() = default;
+  ~WebAudio() override { CloseAudio(); }
   WebAudio(const WebAudio&) = delete;
   WebAudio& operator=(const WebAudio&) = delete;
   bool OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) override;
@@ -55,6 +55,7 @@ class WebAudio : public AudioFacet {
   // The page's audio runs on the game's own thread, between its frames: there is nothing to exclude.
   void LockAudio() override {}
   void UnlockAudio() override {}
+  // The page's audio node asks for `frames` interleaved stereo frames.
   void Fill(float* out, int frames);
 
  private:
@@ -71,6 +72,7 @@ class WebClock : public ClockFacet {
   LocalDateTime LocalTime() override;
   // The page draws what was presented when the browser next paints; the game goes on from there.
   void FrameBoundary() override;
+  bool PacesFrames() override { return true; }
 };
 
 class WebDialogs : public DialogFacet {
