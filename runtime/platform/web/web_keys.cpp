@@ -1,5 +1,8 @@
 #include "runtime/platform/web/web_keys.h"
 
+#include <array>
+#include <iterator>
+
 namespace rt::platform {
 
 namespace {
@@ -151,7 +154,17 @@ constexpr KeyName kKeys[] = {
     {"MediaSelect", kExtended + 0x6D},
 };
 
+constexpr auto kCodes = [] {
+  std::array<std::string_view, std::size(kKeys)> codes{};
+  for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = kKeys[i].code;
+  return codes;
+}();
+
 }  // namespace
+
+std::span<const std::string_view> DomCodes() {
+  return kCodes;
+}
 
 int KeyCodeFromDomCode(std::string_view code) {
   for (const KeyName& key : kKeys)

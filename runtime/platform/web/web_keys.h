@@ -2,6 +2,7 @@
 // key's place on the keyboard whatever the layout, so left and right Ctrl and Shift stay apart.
 #pragma once
 
+#include <span>
 #include <string_view>
 
 namespace rt::platform {
@@ -12,5 +13,7 @@ int KeyCodeFromDomCode(std::string_view code);
 // Our button number (1 left, 2 right, 3 middle, 4 and 5 the side buttons) of MouseEvent.button; 0 if
 // none.
 int ButtonFromDomButton(int button);
+// Every KeyboardEvent.code the table knows, for tests.
+std::span<const std::string_view> DomCodes();
 
 }  // namespace rt::platform
