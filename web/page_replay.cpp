@@ -28,8 +28,8 @@ class CanvasVideo : public rt::platform::HeadlessVideo {
   CanvasVideo(HeadlessPlatform& machine, replay::PassHashes& presented, replay::PassHashes& shown)
       : HeadlessVideo(machine), presented_(presented), shown_(shown) {}
 
-  void Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
-               const rt::platform::Rect& dest) override {
+  void Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height,
+               int pitchBytes, const rt::platform::Rect& dest) override {
     const int presents = machine_.PresentCount();
     HeadlessVideo::Present(window, pixels, width, height, pitchBytes, dest);
     if (machine_.PresentCount() == presents) return;  // not shown: no such window
@@ -71,7 +71,8 @@ int RunPageReplay() {
                                                   : rt::platform::MessageAnswer::No);
   replay::ScheduleScript(machine, script.events);
   machine.SetKeptFrames(0);
-  replay::PassHashes presented([](const std::string& line) { rt::platform::ReportReplayLine("presented", line); });
+  replay::PassHashes presented(
+      [](const std::string& line) { rt::platform::ReportReplayLine("presented", line); });
   replay::PassHashes shown([](const std::string& line) { rt::platform::ReportReplayLine("canvas", line); });
   CanvasVideo video(machine, presented, shown);
   rt::platform::Backend facets = machine.Facets();

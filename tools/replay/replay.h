@@ -42,6 +42,7 @@ std::string FormatLogLine(const FrameRecord& record);
 // `hashes` (optional) a line for each pass that showed a picture (see PassHashes).
 // Returns false when a dump could not be written.
 bool RunReplay(const ReplayOptions& options, std::ostream* log,
-               const std::function<void(const FrameRecord&)>& observe = nullptr, std::ostream* hashes = nullptr);
+               const std::function<void(const FrameRecord&)>& observe = nullptr,
+               std::ostream* hashes = nullptr);
 
 }  // namespace pellaris::replay

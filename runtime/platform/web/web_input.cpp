@@ -1,5 +1,7 @@
 #include <emscripten.h>
 
+#include <algorithm>
+
 #include "runtime/platform/web/web_facets.h"
 #include "runtime/platform/web/web_library.h"
 
@@ -8,7 +10,7 @@ namespace rt::platform {
 namespace {
 // A wait for events lets the page run in steps this long; the browser's events arrive in between.
 constexpr int kWaitStepMs = 10;
-}
+}  // namespace
 
 bool WebInput::NextEvent(Event& event, int timeoutMs) {
   if (page_.Queue().Pop(event)) return true;
@@ -17,7 +19,8 @@ bool WebInput::NextEvent(Event& event, int timeoutMs) {
   for (;;) {
     const double waited = emscripten_get_now() - start;
     if (timeoutMs > 0 && waited >= timeoutMs) return false;
-    const int step = timeoutMs > 0 ? std::min(kWaitStepMs, timeoutMs - static_cast<int>(waited)) : kWaitStepMs;
+    const int step =
+        timeoutMs > 0 ? std::min(kWaitStepMs, timeoutMs - static_cast<int>(waited)) : kWaitStepMs;
     emscripten_sleep(static_cast<unsigned>(std::max(step, 1)));
     if (page_.Queue().Pop(event)) return true;
   }

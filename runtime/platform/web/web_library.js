@@ -148,7 +148,6 @@ mergeInto(LibraryManager.library, {
     P.say('Playing.');
   },
 
-  pellaris_web_page_focused__deps: ['$PellarisPage'],
   pellaris_web_page_focused: function() {
     return document.hasFocus() ? 1 : 0;
   },

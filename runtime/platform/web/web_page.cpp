@@ -43,7 +43,8 @@ EM_BOOL OnButton(int type, const EmscriptenMouseEvent* event, void* data) {
 
 EM_BOOL OnMotion(int, const EmscriptenMouseEvent* event, void* data) {
   auto& page = *static_cast<WebPage*>(data);
-  if (!page.DialogOpen()) page.TakeMotion(static_cast<int>(event->movementX), static_cast<int>(event->movementY));
+  if (!page.DialogOpen())
+    page.TakeMotion(static_cast<int>(event->movementX), static_cast<int>(event->movementY));
   return EM_FALSE;
 }
 
@@ -90,7 +91,8 @@ WebPage::WebPage() {
   pellaris_web_start();
   focused_ = pellaris_web_page_focused() != 0;
   EmscriptenVisibilityChangeEvent visibility{};
-  if (emscripten_get_visibility_status(&visibility) == EMSCRIPTEN_RESULT_SUCCESS) visible_ = !visibility.hidden;
+  if (emscripten_get_visibility_status(&visibility) == EMSCRIPTEN_RESULT_SUCCESS)
+    visible_ = !visibility.hidden;
   // Keys and the button releases anywhere in the page; presses, motion and the wheel over the game.
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
   emscripten_set_keydown_callback(window, this, EM_FALSE, OnKey);
@@ -136,7 +138,8 @@ void WebPage::CloseWindow(WindowId window) {
 
 void WebPage::Show(const std::uint32_t* pixels, int width, int height, int pitchBytes, const Rect& dest) {
   ToCanvasBytes(pixels, width, height, pitchBytes, rgba_);
-  pellaris_web_present(rgba_.data(), width, height, dest.x, dest.y, dest.width, dest.height, fullScreen_ ? 1 : 0);
+  pellaris_web_present(rgba_.data(), width, height, dest.x, dest.y, dest.width, dest.height,
+                       fullScreen_ ? 1 : 0);
 }
 
 void WebPage::Send(EventType type) {

@@ -40,16 +40,16 @@ class WebPage {
 
   // While a message box is up, the keys and buttons are the box's.
   void SetDialogOpen(bool open) { dialogOpen_ = open; }
+  bool DialogOpen() const { return dialogOpen_; }
+  bool HasWindow() const { return window_ != 0; }
 
-  // From the browser's event handlers.
+  // What the browser's event handlers hand over.
   void TakeKey(bool down, int scanCode);
   void TakeButton(bool down, int button);
   void TakeMotion(int dx, int dy);
   void TakeWheel(int steps);
   void TakeFocus(bool focused);
   void TakeVisibility(bool visible);
-  bool DialogOpen() const { return dialogOpen_; }
-  bool HasWindow() const { return window_ != 0; }
 
  private:
   void Send(EventType type);
