@@ -109,7 +109,7 @@ test('the game plays in the page: question, title, a round with fire and thrust,
     Object.defineProperty(document, 'hidden', {configurable: true, get: () => true});
     document.dispatchEvent(new Event('visibilitychange'));
   });
-  await sleep(600);
+  await waitFrames(page, 3);  // fewer a second: a hidden page gets no animation frames
   assert.equal((await look(page)).hudBar, 0, 'hidden: paused');
   await page.evaluate(() => {
     Object.defineProperty(document, 'hidden', {configurable: true, get: () => false});
