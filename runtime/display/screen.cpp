@@ -316,6 +316,8 @@ int SetFrameRate(int rate) {
 }
 
 void UseAutomaticFrameRate(int rate) {
+  // The browser paces frames itself, one per display refresh.
+  if (platform::Clock().PacesFrames()) return;
   if (Display().frameRate != 0) {
     Display().automaticRate = false;
     return;

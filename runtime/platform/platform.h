@@ -160,6 +160,9 @@ class ClockFacet {
   // Called by every FlipBuffers, presenting or not: the headless backend advances its virtual clock
   // and applies its script here.
   virtual void FrameBoundary() {}
+  // True when FrameBoundary itself waits for the display's next frame (the browser's), so that a
+  // windowed screen needs no frame timer of its own: two timers at nearly the same rate would beat.
+  virtual bool PacesFrames() { return false; }
 };
 
 // Modal message boxes; the program's other windows take no input while one is up.

@@ -12,6 +12,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tools/replay/replay.h"
 
@@ -38,6 +39,8 @@ constexpr const char* kHelp =
     "  --fps N            frames per virtual second (default 60)\n"
     "  --script FILE      the actions: lines of 'FRAME WHAT ARGS' (see the README)\n"
     "  --log FILE         one JSON line per pass with the game's state\n"
+    "  --hashes FILE      one line per pass that showed a picture: the pass and the FNV-1a hash\n"
+    "                     (16 hex digits) of the 0x00RRGGBB pixels it showed last\n"
     "  --dump DIR         where --dump-at writes frame-NNNNNN.png (made if missing)\n"
     "  --dump-at F1,F2,.. the passes whose picture to write\n"
     "  --help             this text\n"
@@ -91,7 +94,7 @@ void ReadScript(const std::string& path, ReplayOptions& options) {
 
 struct Command {
   ReplayOptions options;
-  std::string logPath;
+  std::string logPath, hashesPath;
   bool help = false;
 };
 
@@ -127,6 +130,11 @@ constexpr Option kOptions[] = {
     {"--log",
      [](std::string_view v, Command& c) {
        c.logPath = v;
+       return true;
+     }},
+    {"--hashes",
+     [](std::string_view v, Command& c) {
+       c.hashesPath = v;
        return true;
      }},
 };
@@ -172,13 +180,16 @@ void PrepareDumpFolder(const std::string& dir) {
 int Run(const Command& command) {
   const ReplayOptions& options = command.options;
   if (!options.dumpDir.empty()) PrepareDumpFolder(options.dumpDir);
-  std::ofstream log;
-  if (!command.logPath.empty()) {
-    log.open(command.logPath, std::ios::binary);
-    if (!log) throw IoError{"cannot write " + command.logPath + ": " + std::strerror(errno)};
+  std::ofstream log, hashes;
+  for (auto [file, path] : {std::pair{&log, &command.logPath}, std::pair{&hashes, &command.hashesPath}}) {
+    if (path->empty()) continue;
+    file->open(*path, std::ios::binary);
+    if (!*file) throw IoError{"cannot write " + *path + ": " + std::strerror(errno)};
   }
-  const bool dumped = pellaris::replay::RunReplay(options, command.logPath.empty() ? nullptr : &log);
+  const bool dumped = pellaris::replay::RunReplay(options, command.logPath.empty() ? nullptr : &log, nullptr,
+                                                  command.hashesPath.empty() ? nullptr : &hashes);
   if (!command.logPath.empty() && !log.flush()) throw IoError{"cannot write " + command.logPath};
+  if (!command.hashesPath.empty() && !hashes.flush()) throw IoError{"cannot write " + command.hashesPath};
   if (!dumped) throw IoError{"could not write every picture into " + options.dumpDir};
   return 0;
 }

@@ -15,12 +15,11 @@
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
+#include "tools/replay/machine.h"
 
 namespace pellaris::replay {
 
 namespace {
-
-using rt::platform::Action;
 
 // Unwinds the game out of FlipBuffers when the requested number of frames has run.
 struct EndOfReplay {};
@@ -30,31 +29,6 @@ std::vector<int>* soundsOfPass = nullptr;
 
 void NoteSound(rt::ObjectNumber number) {
   soundsOfPass->push_back(static_cast<int>(number));
-}
-
-Action ToAction(const ScriptEvent& event) {
-  using Type = ScriptEvent::Type;
-  switch (event.type) {
-    case Type::KeyDown:
-      return Action::KeyDown(event.a);
-    case Type::KeyUp:
-      return Action::KeyUp(event.a);
-    case Type::ButtonDown:
-      return Action::ButtonDown(event.a);
-    case Type::ButtonUp:
-      return Action::ButtonUp(event.a);
-    case Type::Move:
-      return Action::Motion(event.a, event.b);
-    case Type::FocusLost:
-      return Action::LoseFocus();
-    case Type::FocusGained:
-      return Action::GainFocus();
-    case Type::Close:
-      return Action::Close();
-    case Type::Clock:
-      return Action::JumpClock(event.seconds);
-  }
-  return Action::Close();
 }
 
 const char* ScreenName(Screen screen) {
@@ -163,12 +137,17 @@ std::string FormatLogLine(const FrameRecord& r) {
 }
 
 bool RunReplay(const ReplayOptions& options, std::ostream* log,
-               const std::function<void(const FrameRecord&)>& observe) {
+               const std::function<void(const FrameRecord&)>& observe, std::ostream* hashes) {
   rt::platform::HeadlessPlatform machine;
   machine.SetFramesPerSecond(options.fps);
   machine.SetDefaultYesNoAnswer(options.answerYes ? rt::platform::MessageAnswer::Yes
                                                   : rt::platform::MessageAnswer::No);
-  for (const ScriptEvent& event : options.events) machine.At(static_cast<int>(event.frame), ToAction(event));
+  ScheduleScript(machine, options.events);
+  PassHashes passHashes([&](const std::string& line) { *hashes << line << '\n'; });
+  if (hashes) {
+    machine.SetPresentCallback(
+        [&](const rt::platform::PresentedFrame& frame) { passHashes.Shown(frame.frame, frame.hash); });
+  }
   const rt::platform::ScopedBackend installed(machine.Facets());
   rt::RandomSeed(options.seed);
 
@@ -197,6 +176,7 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
   } catch (const EndOfReplay&) {
     rt::EndRuntime();
   }
+  passHashes.Finish();
   rt::SoundStarts().Disconnect(NoteSound);
   soundsOfPass = nullptr;
   return dumpsWritten;

@@ -38,9 +38,11 @@ struct FrameRecord {
 
 std::string FormatLogLine(const FrameRecord& record);
 
-// Runs a replay. `observe` (optional) sees every frame's record; `log` (optional) gets its JSON line.
+// Runs a replay. `observe` (optional) sees every frame's record; `log` (optional) gets its JSON line;
+// `hashes` (optional) a line for each pass that showed a picture (see PassHashes).
 // Returns false when a dump could not be written.
 bool RunReplay(const ReplayOptions& options, std::ostream* log,
-               const std::function<void(const FrameRecord&)>& observe = nullptr);
+               const std::function<void(const FrameRecord&)>& observe = nullptr,
+               std::ostream* hashes = nullptr);
 
 }  // namespace pellaris::replay
