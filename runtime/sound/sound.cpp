@@ -18,7 +18,7 @@ namespace {
 constexpr int kTableStep = 64;
 
 struct Sound {
-  std::vector<std::uint8_t> samples;  // the whole sound in the device's format
+  std::vector<float> samples;  // the whole sound at the device's rate and channels
   Mixer::VoiceId voice = 0;
 };
 
@@ -31,9 +31,10 @@ SoundLibrary* Library() {
   return FindPart<SoundLibrary>(Runtime().sound);
 }
 
-// Converts once, at load, so that the mixer only adds samples.
-bool ConvertToDevice(const WavSamples& wav, const platform::AudioFormat& to, std::vector<std::uint8_t>& out) {
-  return ConvertPcm(wav.data, wav.bytes, wav.format, to, out) && !out.empty();
+// Converts once, at load, so that the mixer only adds samples: floats, whatever the device takes,
+// since the mix is made in floating point.
+bool ConvertToDevice(const WavSamples& wav, const platform::AudioFormat& device, std::vector<float>& out) {
+  return ConvertPcmToFloat(wav.data, wav.bytes, wav.format, device.rate, device.channels, out) && !out.empty();
 }
 
 }  // namespace
@@ -64,13 +65,14 @@ ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::si
   // Everything is checked and converted before the table is touched, so a failed load keeps the
   // number's earlier sound.
   WavSamples wav;
-  std::vector<std::uint8_t> samples;
+  std::vector<float> samples;
   if (!ReadWav(image, length, wav) || !ConvertToDevice(wav, library->mixer->Format(), samples)) return 0;
   ObjectNumber assigned = 0;
   Sound* sound = library->table.Allocate(number, &assigned);
   if (!sound) return 0;
   sound->samples = std::move(samples);
-  sound->voice = library->mixer->AddVoice(sound->samples.data(), sound->samples.size());
+  const auto channels = static_cast<std::size_t>(library->mixer->Format().channels);
+  sound->voice = library->mixer->AddVoice(sound->samples.data(), sound->samples.size() / channels);
   return number == kAutomaticObject ? assigned : 1;
 }
 

@@ -1,6 +1,8 @@
 // Numbered sound effects loaded from WAV images in memory. Each number owns one voice holding the
-// whole sound: playing it stops it, rewinds it and plays it once, so a sound never overlaps itself,
-// while different numbers play together. Playback does not depend on which window has the focus.
+// whole sound: playing it fades out what it was playing and plays it again from the start, so a
+// sound never overlaps itself, while different numbers play together. A sound starts at the moment
+// it is played, as the output hears it (a fixed delay later), not at the device's next buffer.
+// Playback does not depend on which window has the focus.
 #pragma once
 
 #include <cstddef>
