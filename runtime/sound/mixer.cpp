@@ -16,6 +16,8 @@ constexpr int kMaxChannels = 8;
 // A restarted playback fades out over this long: short enough to leave the new start clean, long
 // enough not to click.
 constexpr double kFadeSeconds = 0.0015;
+// A master gain change from silence to full takes this long.
+constexpr double kGainRampSeconds = 0.02;
 
 // The limiter: below the threshold (-3 dBFS) the mix passes untouched; above it, the level bends
 // smoothly towards the ceiling (-0.45 dBFS) and never reaches it, so nothing is ever at full scale.
@@ -105,6 +107,7 @@ void Mixer::Close() {
   format_ = {};
   schedule_.Reset();
   envelope_ = 0.0f;
+  gain_ = targetGain_;
 }
 
 Mixer::VoiceId Mixer::AddVoice(const float* samples, std::size_t frames) {
@@ -141,6 +144,13 @@ void Mixer::Restart(VoiceId voice) {
   v.pending[v.pendingCount++] = now;
 }
 
+void Mixer::SetGain(float gain) {
+  gain = gain >= 0.0f ? std::min(gain, 1.0f) : 0.0f;  // NaN too becomes silence
+  AudioLock lock;
+  targetGain_ = gain;
+  if (format_.channels == 0) gain_ = gain;
+}
+
 // ---- The audio thread's side.
 
 void Mixer::Callback(void* user, std::uint8_t* out, int frames) {
@@ -151,6 +161,7 @@ void Mixer::Render(std::uint8_t* out, int frames) {
   if (frames <= 0 || format_.channels < 1 || format_.channels > kMaxChannels || format_.rate <= 0) return;
   const auto rate = static_cast<double>(format_.rate);
   fadeFrames_ = std::max<std::size_t>(1, static_cast<std::size_t>(kFadeSeconds * rate));
+  gainStep_ = static_cast<float>(1.0 / (kGainRampSeconds * rate));
   release_ = static_cast<float>(std::exp(-1.0 / (kReleaseSeconds * rate)));
 
   const auto count = static_cast<std::size_t>(frames);
@@ -227,14 +238,18 @@ void Mixer::AddPlayback(const Voice& voice, Playback& playback, float* sums, std
   if (playback.position >= voice.frames) playback.playing = false;
 }
 
-// The limiter, frame by frame. The limiter acts on all channels alike, so a
+// Master gain, then the limiter, frame by frame. The limiter acts on all channels alike, so a
 // centred sound stays centred.
 void Mixer::Finish(float* mix, std::size_t frames) {
   const auto channels = static_cast<std::size_t>(format_.channels);
   for (std::size_t frame = 0; frame < frames; ++frame) {
     float* samples = mix + frame * channels;
+    if (gain_ != targetGain_) {
+      gain_ = gain_ < targetGain_ ? std::min(targetGain_, gain_ + gainStep_) : std::max(targetGain_, gain_ - gainStep_);
+    }
     float peak = 0.0f;
     for (std::size_t c = 0; c < channels; ++c) {
+      samples[c] *= gain_;
       peak = std::max(peak, std::fabs(samples[c]));
     }
     envelope_ = std::max(peak, envelope_ * release_);

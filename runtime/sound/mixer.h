@@ -1,5 +1,5 @@
 // Mixes one voice per sound into the audio device's stream, in floating point: the voices are summed
-// with headroom and passed through a soft limiter, so that loud overlaps
+// with headroom, scaled by the master gain and passed through a soft limiter, so that loud overlaps
 // never reach full scale while a single sound below the limiter's threshold comes out untouched.
 //
 // A start is heard when it was asked for, not when the device next asks for samples: each request
@@ -42,6 +42,9 @@ class Mixer {
   // Game thread. Plays the voice from its beginning, starting at this moment of the clock as the
   // output hears it; a playback still going fades out meanwhile.
   void Restart(VoiceId voice);
+  // Game thread. The factor on the whole mix, 0 to 1. A running stream moves to it over a few
+  // milliseconds, so a change never clicks; before Open it applies at once.
+  void SetGain(float gain);
 
  private:
   // Audio thread: fills `frames` frames of the device's format.
@@ -101,6 +104,8 @@ class Mixer {
   std::vector<Voice> voices_;
   Schedule schedule_;
   std::size_t fadeFrames_ = 1;
+  // Master gain: the level in use and the level it moves to.
+  float gain_ = 1.0f, targetGain_ = 1.0f, gainStep_ = 0.0f;
   // The limiter's envelope: the mix's peak, released slowly.
   float envelope_ = 0.0f, release_ = 0.0f;
 };

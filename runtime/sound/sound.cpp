@@ -1,5 +1,6 @@
 #include "runtime/sound/sound.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -25,6 +26,8 @@ struct Sound {
 struct SoundLibrary : LibraryState {
   ObjectTable<Sound> table{kTableStep, FreeSound};
   std::unique_ptr<Mixer> mixer;  // present while the device is open
+  float volume = 1.0f;
+  bool muted = false;
 };
 
 SoundLibrary* Library() {
@@ -37,12 +40,17 @@ bool ConvertToDevice(const WavSamples& wav, const platform::AudioFormat& device,
   return ConvertPcmToFloat(wav.data, wav.bytes, wav.format, device.rate, device.channels, out) && !out.empty();
 }
 
+float MixerGain(const SoundLibrary& library) {
+  return library.muted ? 0.0f : library.volume;
+}
+
 }  // namespace
 
 int InitSoundSystem() {
   SoundLibrary& library = PartOf<SoundLibrary>(Runtime().sound);
   if (library.mixer) return 1;
   auto mixer = std::make_unique<Mixer>();
+  mixer->SetGain(MixerGain(library));
   if (!mixer->Open()) return 0;
   library.mixer = std::move(mixer);
   return 1;
@@ -88,6 +96,28 @@ int PlaySoundEffect(ObjectNumber number) {
   library->mixer->Restart(sound->voice);
   SoundStarts().Emit(number);
   return 1;
+}
+
+void SetSoundVolume(float volume) {
+  SoundLibrary& library = PartOf<SoundLibrary>(Runtime().sound);
+  library.volume = volume >= 0.0f ? std::min(volume, 1.0f) : 0.0f;  // NaN too becomes silence
+  if (library.mixer) library.mixer->SetGain(MixerGain(library));
+}
+
+float SoundVolume() {
+  const SoundLibrary* library = Library();
+  return library ? library->volume : 1.0f;
+}
+
+void SetSoundMuted(bool muted) {
+  SoundLibrary& library = PartOf<SoundLibrary>(Runtime().sound);
+  library.muted = muted;
+  if (library.mixer) library.mixer->SetGain(MixerGain(library));
+}
+
+bool SoundMuted() {
+  const SoundLibrary* library = Library();
+  return library && library->muted;
 }
 
 void FreeSound(ObjectNumber number) {

@@ -28,4 +28,13 @@ Signal<ObjectNumber>& SoundStarts();
 // Releases the sound under a number; nothing happens for an empty number.
 void FreeSound(ObjectNumber number);
 
+// The level of everything played, from 0 to 1 (the default: sounds as loaded), as a factor on the
+// samples; values outside are clamped. A change, like muting and unmuting, ramps over a few
+// milliseconds instead of clicking, and applies to sounds already playing. Muting keeps the volume
+// for when it ends. Both may be set before InitSoundSystem; EndSoundSystem forgets them.
+void SetSoundVolume(float volume);
+float SoundVolume();
+void SetSoundMuted(bool muted);
+bool SoundMuted();
+
 }  // namespace rt

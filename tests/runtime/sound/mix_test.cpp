@@ -1,5 +1,5 @@
-// The mix as a player hears it: starts timed to the frame whatever the device's block, and the
-// limiter's headroom.
+// The mix as a player hears it: starts timed to the frame whatever the device's block, the limiter's
+// headroom, and the master volume.
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -89,6 +89,8 @@ class MixLevelsTest : public SoundTest, public ::testing::WithParamInterface<pla
 struct LevelCase {
   const char* name;
   std::vector<int> sounds;  // the 16-bit level of each steady sound, all started together
+  float volume;
+  bool muted;
   double low, high;  // the range the mix must stay in, as a share of full scale
 };
 
@@ -97,16 +99,22 @@ struct LevelCase {
 TEST_P(MixLevelsTest, SoundsTogetherComeOutAtTheirLevelOrLimitedBelowFullScale) {
   const double threshold = std::pow(10.0, -3.0 / 20.0);
   const LevelCase cases[] = {
-      {"a single sound passes untouched", {16384}, 0.5, 0.5},
-      {"just under the limiter's threshold passes untouched", {23000}, 23000 / 32768.0, 23000 / 32768.0},
-      {"two sounds peaking at -6 dBFS bend below full scale", {16384, 16384}, threshold, 0.96},
-      {"three loud sounds never reach full scale", {30000, 32767, 30000}, threshold, 0.96},
-      {"opposite sounds cancel to exact silence", {16384, -16384}, 0.0, 0.0},
+      {"a single sound passes untouched", {16384}, 1.0f, false, 0.5, 0.5},
+      {"just under the limiter's threshold passes untouched", {23000}, 1.0f, false, 23000 / 32768.0,
+       23000 / 32768.0},
+      {"two sounds peaking at -6 dBFS bend below full scale", {16384, 16384}, 1.0f, false, threshold, 0.96},
+      {"three loud sounds never reach full scale", {30000, 32767, 30000}, 1.0f, false, threshold, 0.96},
+      {"opposite sounds cancel to exact silence", {16384, -16384}, 1.0f, false, 0.0, 0.0},
+      {"half volume halves the level", {16384}, 0.5f, false, 0.25, 0.25},
+      {"volume 0 is silence", {16384}, 0.0f, false, 0.0, 0.0},
+      {"muted is silence", {16384}, 1.0f, true, 0.0, 0.0},
   };
   constexpr int kFrames = 2000;
   for (const LevelCase& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_TRUE(Silent(Render(format_.rate / 2)));  // the limiter recovers
+    SetSoundVolume(c.volume);
+    SetSoundMuted(c.muted);
+    EXPECT_TRUE(Silent(Render(format_.rate / 2)));  // the volume settles, the limiter recovers
     for (std::size_t i = 0; i < c.sounds.size(); ++i) {
       const Bytes image = DeviceRateWav(std::vector<int>(kFrames, c.sounds[i]));
       ASSERT_EQ(LoadSoundFromMemory(static_cast<ObjectNumber>(i), image.data(), image.size()), 1);
@@ -124,6 +132,37 @@ TEST_P(MixLevelsTest, SoundsTogetherComeOutAtTheirLevelOrLimitedBelowFullScale) 
       ASSERT_EQ(levels[i], levels[i - i % channels]) << "sample " << i;
     }
   }
+}
+
+// A volume change, muting and unmuting while a sound plays: the level glides to the new one within
+// a few tens of milliseconds, never in a step that would click.
+TEST_P(MixLevelsTest, VolumeAndMuteGlideWithoutAClick) {
+  const Bytes image = DeviceRateWav(std::vector<int>(format_.rate, 16384));
+  ASSERT_EQ(LoadSoundFromMemory(0, image.data(), image.size()), 1);
+  ASSERT_EQ(PlaySoundEffect(0), 1);
+  Render(100);
+  const int settle = format_.rate / 40;  // 25 ms
+  const auto channels = static_cast<std::size_t>(format_.channels);
+  double last = 0.5;
+  auto expectGlideTo = [&](double level) {
+    const std::vector<double> levels = Levels(Render(settle));
+    for (std::size_t i = 0; i < levels.size(); i += channels) {
+      EXPECT_LE(std::abs(levels[i] - last), 0.002) << "frame " << i / channels;
+      last = levels[i];
+    }
+    EXPECT_EQ(last, level);
+  };
+  SetSoundVolume(0.25f);
+  EXPECT_EQ(SoundVolume(), 0.25f);
+  expectGlideTo(0.125);
+  SetSoundMuted(true);
+  EXPECT_TRUE(SoundMuted());
+  expectGlideTo(0.0);
+  SetSoundMuted(false);
+  expectGlideTo(0.125);
+  SetSoundVolume(7.0f);  // beyond the range: full
+  EXPECT_EQ(SoundVolume(), 1.0f);
+  expectGlideTo(0.5);
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, MixLevelsTest, ::testing::ValuesIn(kDeviceFormats), FormatName);
