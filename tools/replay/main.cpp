@@ -14,11 +14,13 @@
 #include <string_view>
 
 #include "tools/replay/replay.h"
+#include "tools/replay/wav_file.h"
 
 namespace {
 
 using pellaris::replay::Printable;
 using pellaris::replay::ReplayOptions;
+using pellaris::replay::WavFileWriter;
 
 constexpr int kExitIoFailure = 1;
 constexpr int kExitUsage = 2;
@@ -40,6 +42,7 @@ constexpr const char* kHelp =
     "  --log FILE         one JSON line per pass with the game's state\n"
     "  --dump DIR         where --dump-at writes frame-NNNNNN.png (made if missing)\n"
     "  --dump-at F1,F2,.. the passes whose picture to write\n"
+    "  --audio FILE       what the game played, as a 44.1 kHz stereo 16-bit WAV file\n"
     "  --help             this text\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 a wrong option or script.\n";
@@ -92,6 +95,7 @@ void ReadScript(const std::string& path, ReplayOptions& options) {
 struct Command {
   ReplayOptions options;
   std::string logPath;
+  std::string audioPath;
   bool help = false;
 };
 
@@ -127,6 +131,11 @@ constexpr Option kOptions[] = {
     {"--log",
      [](std::string_view v, Command& c) {
        c.logPath = v;
+       return true;
+     }},
+    {"--audio",
+     [](std::string_view v, Command& c) {
+       c.audioPath = v;
        return true;
      }},
 };
@@ -170,15 +179,23 @@ void PrepareDumpFolder(const std::string& dir) {
 }
 
 int Run(const Command& command) {
-  const ReplayOptions& options = command.options;
+  ReplayOptions options = command.options;
   if (!options.dumpDir.empty()) PrepareDumpFolder(options.dumpDir);
   std::ofstream log;
   if (!command.logPath.empty()) {
     log.open(command.logPath, std::ios::binary);
     if (!log) throw IoError{"cannot write " + command.logPath + ": " + std::strerror(errno)};
   }
+  WavFileWriter audio(pellaris::replay::kAudioRate, pellaris::replay::kAudioChannels);
+  if (!command.audioPath.empty()) {
+    if (!audio.Open(command.audioPath)) {
+      throw IoError{"cannot write " + command.audioPath + ": " + std::strerror(errno)};
+    }
+    options.audio = [&audio](const std::int16_t* samples, std::size_t count) { audio.Write(samples, count); };
+  }
   const bool dumped = pellaris::replay::RunReplay(options, command.logPath.empty() ? nullptr : &log);
   if (!command.logPath.empty() && !log.flush()) throw IoError{"cannot write " + command.logPath};
+  if (!command.audioPath.empty() && !audio.Finish()) throw IoError{"cannot write " + command.audioPath};
   if (!dumped) throw IoError{"could not write every picture into " + options.dumpDir};
   return 0;
 }
