@@ -150,7 +150,9 @@ class AudioFacet {
 class ClockFacet {
  public:
   virtual ~ClockFacet() = default;
-  virtual std::uint64_t Counter() = 0;  // monotonic high-resolution counter
+  // A monotonic high-resolution counter. These two are also called on the audio thread (the mixer
+  // times the starts of sounds with them).
+  virtual std::uint64_t Counter() = 0;
   virtual std::uint64_t CounterFrequency() = 0;
   virtual void SleepMs(int milliseconds) = 0;
   // Sleeps until the counter reaches `counter`, as closely as the machine can.

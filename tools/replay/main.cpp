@@ -15,11 +15,13 @@
 #include <utility>
 
 #include "tools/replay/replay.h"
+#include "tools/replay/wav_file.h"
 
 namespace {
 
 using pellaris::replay::Printable;
 using pellaris::replay::ReplayOptions;
+using pellaris::replay::WavFileWriter;
 
 constexpr int kExitIoFailure = 1;
 constexpr int kExitUsage = 2;
@@ -43,6 +45,7 @@ constexpr const char* kHelp =
     "                     (16 hex digits) of the 0x00RRGGBB pixels it showed last\n"
     "  --dump DIR         where --dump-at writes frame-NNNNNN.png (made if missing)\n"
     "  --dump-at F1,F2,.. the passes whose picture to write\n"
+    "  --audio FILE       what the game played, as a 44.1 kHz stereo 16-bit WAV file\n"
     "  --help             this text\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 a wrong option or script.\n";
@@ -94,7 +97,7 @@ void ReadScript(const std::string& path, ReplayOptions& options) {
 
 struct Command {
   ReplayOptions options;
-  std::string logPath, hashesPath;
+  std::string logPath, hashesPath, audioPath;
   bool help = false;
 };
 
@@ -135,6 +138,11 @@ constexpr Option kOptions[] = {
     {"--hashes",
      [](std::string_view v, Command& c) {
        c.hashesPath = v;
+       return true;
+     }},
+    {"--audio",
+     [](std::string_view v, Command& c) {
+       c.audioPath = v;
        return true;
      }},
 };
@@ -178,7 +186,7 @@ void PrepareDumpFolder(const std::string& dir) {
 }
 
 int Run(const Command& command) {
-  const ReplayOptions& options = command.options;
+  ReplayOptions options = command.options;
   if (!options.dumpDir.empty()) PrepareDumpFolder(options.dumpDir);
   std::ofstream log, hashes;
   for (auto [file, path] : {std::pair{&log, &command.logPath}, std::pair{&hashes, &command.hashesPath}}) {
@@ -186,10 +194,18 @@ int Run(const Command& command) {
     file->open(*path, std::ios::binary);
     if (!*file) throw IoError{"cannot write " + *path + ": " + std::strerror(errno)};
   }
+  WavFileWriter audio(pellaris::replay::kAudioRate, pellaris::replay::kAudioChannels);
+  if (!command.audioPath.empty()) {
+    if (!audio.Open(command.audioPath)) {
+      throw IoError{"cannot write " + command.audioPath + ": " + std::strerror(errno)};
+    }
+    options.audio = [&audio](const std::int16_t* samples, std::size_t count) { audio.Write(samples, count); };
+  }
   const bool dumped = pellaris::replay::RunReplay(options, command.logPath.empty() ? nullptr : &log, nullptr,
                                                   command.hashesPath.empty() ? nullptr : &hashes);
   if (!command.logPath.empty() && !log.flush()) throw IoError{"cannot write " + command.logPath};
   if (!command.hashesPath.empty() && !hashes.flush()) throw IoError{"cannot write " + command.hashesPath};
+  if (!command.audioPath.empty() && !audio.Finish()) throw IoError{"cannot write " + command.audioPath};
   if (!dumped) throw IoError{"could not write every picture into " + options.dumpDir};
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -109,6 +110,36 @@ std::string DumpName(const std::string& dir, std::int64_t frame) {
   return dir + name;
 }
 
+// Hands `audio` what the device played up to the clock's present moment: the frames of the time
+// since the last call, in one block, so that the mixer places every start at its own moment.
+class AudioTap {
+ public:
+  AudioTap(rt::platform::HeadlessPlatform& machine,
+           const std::function<void(const std::int16_t*, std::size_t)>& audio)
+      : machine_(machine), audio_(audio) {}
+
+  void CatchUp() {
+    if (!audio_) return;
+    constexpr std::uint64_t kSecond = rt::platform::HeadlessPlatform::kCounterFrequency;
+    const std::uint64_t now = machine_.ElapsedNanoseconds();
+    const std::uint64_t due = now / kSecond * kAudioRate + now % kSecond * kAudioRate / kSecond;
+    while (played_ < due) {
+      const auto frames = static_cast<int>(std::min<std::uint64_t>(due - played_, kLargestBlock));
+      std::vector<std::int16_t> samples = machine_.RenderAudio(frames);
+      if (samples.empty()) samples.assign(static_cast<std::size_t>(frames) * kAudioChannels, 0);
+      audio_(samples.data(), samples.size());
+      played_ += static_cast<std::uint64_t>(frames);
+    }
+  }
+
+ private:
+  static constexpr std::uint64_t kLargestBlock = std::uint64_t{1} << 24;  // six minutes
+
+  rt::platform::HeadlessPlatform& machine_;
+  const std::function<void(const std::int16_t*, std::size_t)>& audio_;
+  std::uint64_t played_ = 0;  // frames handed on so far
+};
+
 }  // namespace
 
 std::string FormatLogLine(const FrameRecord& r) {
@@ -140,6 +171,7 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
                const std::function<void(const FrameRecord&)>& observe, std::ostream* hashes) {
   rt::platform::HeadlessPlatform machine;
   machine.SetFramesPerSecond(options.fps);
+  machine.SetAudioFormat({kAudioRate, kAudioChannels, rt::platform::SampleFormat::S16});
   machine.SetDefaultYesNoAnswer(options.answerYes ? rt::platform::MessageAnswer::Yes
                                                   : rt::platform::MessageAnswer::No);
   ScheduleScript(machine, options.events);
@@ -165,7 +197,9 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
       dumpsWritten = WritePng(DumpName(options.dumpDir, frame), *rt::BlitTarget()) && dumpsWritten;
     }
   };
+  AudioTap tap(machine, options.audio);
   machine.SetFrameCallback([&](int flip) {
+    tap.CatchUp();
     if (flip >= 2) report(flip - 1);
     if (options.frames > 0 && flip == options.frames + 1) throw EndOfReplay{};
   });

@@ -2,6 +2,7 @@
 // clock, the player's actions from a script; writes a log line per frame and PNG dumps on request.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <ostream>
@@ -22,7 +23,14 @@ struct ReplayOptions {
   std::vector<ScriptEvent> events;
   std::string dumpDir;
   std::set<std::int64_t> dumpAt;
+  // When set, gets what the game played, in order: kAudioRate Hz, kAudioChannels channels, 16-bit,
+  // interleaved, from time 0 of the virtual clock on (silence while no device is open). The headless
+  // device renders it in step with the clock, at every frame's end.
+  std::function<void(const std::int16_t* samples, std::size_t count)> audio;
 };
+
+inline constexpr int kAudioRate = 44100;
+inline constexpr int kAudioChannels = 2;
 
 // What the game's state was after one pass, as the log reports it.
 struct FrameRecord {
