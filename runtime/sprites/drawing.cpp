@@ -60,11 +60,20 @@ Paint ShapePaint(const Surface& surface, std::uint32_t color) {
   return Paint{(State().mode & DrawingModeInvert) != 0, ShapePixel(surface, color)};
 }
 
+// std::fill stores one pixel at a time at -O2; the status bar's box is worth four at a time.
+void FillPixels(std::uint32_t* out, std::size_t count, std::uint32_t pixel) {
+  using FourPixels = std::uint32_t __attribute__((vector_size(16)));
+  const FourPixels four = {pixel, pixel, pixel, pixel};
+  std::size_t i = 0;
+  for (; i + 4 <= count; i += 4) std::memcpy(out + i, &four, sizeof four);
+  for (; i < count; ++i) out[i] = pixel;
+}
+
 // Spans are clipped by the caller: 0 <= x0 <= x1 <= width, 0 <= y < height.
 void FillSpan(Surface& surface, int y, int x0, int x1, std::uint32_t pixel) {
   switch (surface.BytesPerPixel()) {
     case 4:
-      std::fill(surface.RowAs<std::uint32_t>(y) + x0, surface.RowAs<std::uint32_t>(y) + x1, pixel);
+      FillPixels(surface.RowAs<std::uint32_t>(y) + x0, static_cast<std::size_t>(x1 - x0), pixel);
       break;
     case 2:
       std::fill(surface.RowAs<std::uint16_t>(y) + x0, surface.RowAs<std::uint16_t>(y) + x1,

@@ -192,6 +192,18 @@ class TexturePresenter : public Presenter {
   int textureWidth_ = 0, textureHeight_ = 0;
 };
 
+// Each of `count` pixels `repeat` times; doubling, the common case, stores two at once.
+void RepeatPixels(const std::uint32_t* from, int count, int repeat, std::uint32_t* to) {
+  if (repeat == 2) {
+    for (int x = 0; x < count; ++x) {
+      const std::uint64_t twice = std::uint64_t{from[x]} * 0x100000001u;
+      std::memcpy(to + 2 * x, &twice, sizeof twice);
+    }
+    return;
+  }
+  for (int x = 0; x < count; ++x, to += repeat) std::fill_n(to, repeat, from[x]);
+}
+
 }  // namespace
 
 PresentPath ChoosePresentPath() {
@@ -226,8 +238,12 @@ void ScalePicture(const std::uint32_t* pixels, int width, int height, int pitchB
   if (left >= right || top >= bottom) return;
   const auto rowBytes = static_cast<std::size_t>(right - left) * 4;
   const bool sameWidth = target.width == width && left == target.x;
-  std::vector<int> columns;
-  if (!sameWidth) {
+  const bool wholeScale = !sameWidth && left == target.x && right == target.x + target.width &&
+                          target.width % width == 0;
+  // Any other stretch looks its source columns up; the table is kept so that presenting allocates once.
+  static thread_local std::vector<int> columns;
+  columns.clear();
+  if (!sameWidth && !wholeScale) {
     for (int x = left; x < right; ++x) {
       const std::int64_t centre = 2 * static_cast<std::int64_t>(x - target.x) + 1;
       columns.push_back(static_cast<int>(centre * width / (2 * static_cast<std::int64_t>(target.width))));
@@ -245,10 +261,12 @@ void ScalePicture(const std::uint32_t* pixels, int width, int height, int pitchB
     } else {
       const auto* from = reinterpret_cast<const std::uint32_t*>(
           reinterpret_cast<const std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(source) * pitchBytes);
+      auto* to = reinterpret_cast<std::uint32_t*>(row);
       if (sameWidth) {
         std::memcpy(row, from, rowBytes);
+      } else if (wholeScale) {  // the centre of each of a source pixel's copies falls inside it
+        RepeatPixels(from, width, target.width / width, to);
       } else {
-        auto* to = reinterpret_cast<std::uint32_t*>(row);
         for (std::size_t i = 0; i < columns.size(); ++i) to[i] = from[columns[i]];
       }
     }

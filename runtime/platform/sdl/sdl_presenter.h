@@ -1,8 +1,10 @@
 // How a window's pictures reach the screen. The path is chosen once for the machine and kept: an
 // accelerated renderer with a streaming texture written in place where the GPU is real; the window
 // surface, written directly, where OpenGL is a software rasteriser or no accelerated renderer works
-// (there it costs a fraction of the renderer's CPU). Either way the picture keeps its exact pixels:
-// 1:1, whole-number scales and stretches all take the nearest source pixel.
+// (there it costs a fraction of the renderer's CPU). Either way 1:1 and whole-number scales keep the
+// exact pixels, and stretches take the source pixel under each output pixel's centre; only SDL's own
+// scalers (its software renderer, a last resort, and 16-bit desktops) sample at a pixel's corner,
+// which moves some rows and columns of a stretch by one.
 #pragma once
 
 #include <SDL.h>
