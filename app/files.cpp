@@ -82,7 +82,7 @@ FileContents ReadSmallFile(const std::filesystem::path& file, std::size_t limit)
   FileContents result;
   FileDescriptor fd(open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.Get() < 0) {
-    if (errno == ENOENT) return result;
+    if (errno == ENOENT || errno == ENOTDIR) return result;  // no such file, or a file in place of a folder
     result.status = ReadStatus::Unreadable;
     result.error = Failure("cannot open", file);
     return result;

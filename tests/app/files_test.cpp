@@ -1,8 +1,6 @@
 #include "app/files.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <string>
 #include <vector>
@@ -101,16 +99,12 @@ TEST(Files, AFailedReplaceLeavesTheOldFileAndNoTemporary) {
   const std::filesystem::path file = temporary.Path() / "scores";
   WriteWhole(file, "old contents");
 
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 4;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   std::string error;
-  const bool replaced = ReplaceFile(file, std::string(100, 'n'), error);
-  setrlimit(RLIMIT_FSIZE, &saved);
-
+  bool replaced = true;
+  {
+    const FileSizeLimit fullDisk(4);
+    replaced = ReplaceFile(file, std::string(100, 'n'), error);
+  }
   EXPECT_FALSE(replaced);
   EXPECT_NE(error.find("scores"), std::string::npos) << error;
   EXPECT_EQ(ReadWhole(file), "old contents");
