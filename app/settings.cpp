@@ -385,7 +385,7 @@ std::string WithValue(std::string_view text, const Entry& entry, const std::stri
 bool Replace(const std::filesystem::path& file, const std::string& text, std::ostream& report) {
   std::string error;
   if (ReplaceFile(file, text, error)) return true;
-  report << Printable(error) << '\n';
+  report << Printable(error) << "; the settings are not saved\n";
   return false;
 }
 
