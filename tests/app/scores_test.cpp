@@ -30,8 +30,8 @@ TEST(ScoreTable, KeepsTheBestTenAndTheEarlierOfEqualScores) {
   };
   // Played in this order; round n has date n.
   const Step steps[] = {
-      {500, 0}, {700, 0}, {500, 2},  {-40, 3},  {500, 3},  {900, 0}, {100, 5},  {0, 6},
-      {100, 6}, {-40, 9}, {-40, {}}, {-41, {}}, {1000, 0}, {100, 8}, {0, {}}, {-5, {}},
+      {500, 0}, {700, 0}, {500, 2},  {-40, 3},  {500, 3},  {900, 0}, {100, 5}, {0, 6},
+      {100, 6}, {-40, 9}, {-40, {}}, {-41, {}}, {1000, 0}, {100, 8}, {0, {}},  {-5, {}},
   };
   ScoreTable table;
   rt::DateValue date = 0;
