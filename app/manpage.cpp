@@ -41,16 +41,12 @@ std::string Names(std::span<const char* const> names) {
 std::string OptionsSection() {
   std::string text = ".SH OPTIONS\n";
   for (const OptionInfo& option : OptionTable()) {
+    // Bold names; a value's name in italics after them: --scale=N
+    std::string names = option.shortName ? "\\-" + std::string(1, option.shortName) + ", " : "";
+    names += "\\-\\-" + Roff(option.name, true);
     text += ".TP\n";
-    std::string label = option.shortName ? ".BR \\-" + std::string(1, option.shortName) + " \", \" " : ".B ";
-    if (option.argument) {
-      // One word in bold and italic alternating: --scale=N
-      text += (option.shortName ? label : std::string(".BI ")) + "\\-\\-" + Roff(option.name, true) + "= " +
-              option.argument + "\n";
-    } else {
-      text += label + "\\-\\-" + Roff(option.name, true) + "\n";
-    }
-    text += Roff(option.help) + ".\n";
+    text += option.argument ? ".BI \"" + names + "=\" " + option.argument : ".B \"" + names + "\"";
+    text += "\n" + Roff(option.help) + ".\n";
   }
   return text;
 }

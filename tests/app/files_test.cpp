@@ -93,24 +93,6 @@ TEST(Files, ReplaceKeepsTheModeAndFollowsALink) {
   EXPECT_EQ(ReadWhole(temporary.Path() / "new/folder/file"), "made");
 }
 
-// A full disk: the process may write no more than a few bytes into any file, as root too.
-TEST(Files, AFailedReplaceLeavesTheOldFileAndNoTemporary) {
-  const TemporaryFolder temporary;
-  const std::filesystem::path file = temporary.Path() / "scores";
-  WriteWhole(file, "old contents");
-
-  std::string error;
-  bool replaced = true;
-  {
-    const FileSizeLimit fullDisk(4);
-    replaced = ReplaceFile(file, std::string(100, 'n'), error);
-  }
-  EXPECT_FALSE(replaced);
-  EXPECT_NE(error.find("scores"), std::string::npos) << error;
-  EXPECT_EQ(ReadWhole(file), "old contents");
-  EXPECT_EQ(FolderEntries(temporary.Path()), std::vector<std::string>{"scores"});
-}
-
 TEST(Files, SetAsideTakesTheNextFreeName) {
   const TemporaryFolder temporary;
   const std::filesystem::path file = temporary.Path() / "scores";
