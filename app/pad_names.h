@@ -1,0 +1,21 @@
+// Game controller inputs by SDL's game-controller names: buttons ("a", "start", "dpup"), triggers
+// ("righttrigger") and stick directions ("lefty-" is the left stick pushed up). Plain strings, so
+// they can move to the platform layer's own vocabulary later.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace pellaris::app {
+
+std::span<const char* const> PadButtonNames();
+// Triggers, used by their name alone.
+std::span<const char* const> PadTriggerNames();
+// Sticks' axes, used with a direction: "+" or "-".
+std::span<const char* const> PadStickAxisNames();
+
+// The input's name in lower case if it is a known button, trigger or stick direction, else "".
+std::string CanonicalPadInput(std::string_view name);
+
+}  // namespace pellaris::app

@@ -1,0 +1,22 @@
+// Where the program keeps its files: the XDG base folders, each with a "pellaris" folder inside.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace pellaris::app {
+
+// $XDG_CONFIG_HOME/pellaris, by default ~/.config/pellaris: the settings.
+std::filesystem::path ConfigFolder();
+// $XDG_DATA_HOME/pellaris, by default ~/.local/share/pellaris: the high scores.
+std::filesystem::path DataFolder();
+// $XDG_STATE_HOME/pellaris, by default ~/.local/state/pellaris: recordings and other history.
+std::filesystem::path StateFolder();
+// Each folder is empty when neither its variable nor $HOME nor the password database names an
+// absolute folder; then nothing is read or written.
+
+// Creates `folder` and every missing folder above it, new ones readable by the owner only as XDG
+// asks. False with a message in `error` when one cannot be made or a file stands in the way.
+bool CreateFolders(const std::filesystem::path& folder, std::string& error);
+
+}  // namespace pellaris::app

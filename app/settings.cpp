@@ -1,0 +1,469 @@
+#include "app/settings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <initializer_list>
+#include <vector>
+
+#include "app/files.h"
+#include "app/key_names.h"
+#include "app/pad_names.h"
+#include "app/paths.h"
+#include "app/printable.h"
+
+namespace pellaris::app {
+
+namespace {
+
+constexpr std::size_t kLargestFile = 64 * 1024;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+constexpr const char* kFileComment =
+    "# Pellaris settings. Change a value after its \"=\"; a '#' starts a comment.\n"
+    "# A line the game cannot use is reported when it starts and ignored, so the\n"
+    "# default stays in force. Delete this file to have it written afresh.\n";
+
+struct Section {
+  std::string_view name;
+  const char* comment;
+};
+
+constexpr Section kSections[] = {
+    {"display", nullptr},
+    {"sound", nullptr},
+    {"keys",
+     "# The keys of each control, separated by commas; a control may have none.\n"
+     "# Names: A to Z, 0 to 9, F1 to F15, Escape, Enter, Space, Tab, Backspace,\n"
+     "# LeftCtrl, RightCtrl, LeftShift, RightShift, LeftAlt, RightAlt, Up, Down,\n"
+     "# Left, Right, Insert, Delete, Home, End, PageUp, PageDown, Keypad0 to\n"
+     "# Keypad9, KeypadEnter and more: pellaris(6) lists them all.\n"},
+    {"controller",
+     "# The game controller's inputs of each control, separated by commas: the\n"
+     "# buttons a, b, x, y, back, guide, start, leftstick, rightstick, leftshoulder,\n"
+     "# rightshoulder, dpup, dpdown, dpleft, dpright; the triggers lefttrigger and\n"
+     "# righttrigger; the sticks pushed one way: leftx-, leftx+, lefty-, lefty+,\n"
+     "# rightx-, rightx+, righty-, righty+ (- is left or up).\n"},
+};
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string Quoted(std::string_view text) {
+  return "'" + Printable(text) + "'";
+}
+
+// A whole decimal number within the bounds, nothing else.
+std::optional<int> WholeNumber(std::string_view text, int smallest, int largest) {
+  int value = 0;
+  const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || text[0] == '-' || failure != std::errc{} || end != text.data() + text.size()) return {};
+  if (value < smallest || value > largest) return {};
+  return value;
+}
+
+// The index of the value among the choices, in any letter case.
+std::optional<int> Choice(std::string_view value, std::initializer_list<const char*> choices) {
+  const std::string lower = Lower(value);
+  int index = 0;
+  for (const char* choice : choices) {
+    if (lower == choice) return index;
+    ++index;
+  }
+  return {};
+}
+
+std::string NotAChoice(std::string_view value, std::initializer_list<const char*> choices) {
+  std::string list;
+  for (const char* choice : choices) list += (list.empty() ? "" : ", ") + std::string(choice);
+  return Quoted(value) + " is not one of " + list;
+}
+
+std::vector<std::string_view> ListItems(std::string_view value) {
+  std::vector<std::string_view> items;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= value.size(); ++i) {
+    if (i == value.size() || value[i] == ',' || IsSpace(value[i])) {
+      if (i > start) items.push_back(value.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return items;
+}
+
+// One setting of the file: where it lives, what is written above it, and how its value is read into
+// the settings ("" or why not) and written from them.
+struct Entry {
+  std::string_view section, name;
+  const char* comment;
+  Control control;  // which control, for the [keys] and [controller] entries; unused by the others
+  std::string (*parse)(std::string_view value, Settings& settings, Control control);
+  std::string (*format)(const Settings& settings, Control control);
+};
+
+constexpr std::initializer_list<const char*> kDisplayChoices = {"ask", "fullscreen", "window"};
+constexpr std::initializer_list<const char*> kScalingChoices = {"integer", "fit"};
+constexpr std::initializer_list<const char*> kMuteChoices = {"no", "yes"};
+
+std::string ParseDisplay(std::string_view value, Settings& settings, Control) {
+  const std::optional<int> choice = Choice(value, kDisplayChoices);
+  if (!choice) return NotAChoice(value, kDisplayChoices);
+  settings.display = static_cast<DisplayMode>(*choice);
+  return {};
+}
+
+std::string FormatDisplay(const Settings& settings, Control) {
+  return kDisplayChoices.begin()[static_cast<int>(settings.display)];
+}
+
+std::string ParseWindowScale(std::string_view value, Settings& settings, Control) {
+  if (Lower(value) == "auto") {
+    settings.windowScale.reset();
+    return {};
+  }
+  const std::optional<int> scale = WholeNumber(value, kSmallestWindowScale, kLargestWindowScale);
+  if (!scale) return Quoted(value) + " is neither auto nor a whole number from 1 to 16";
+  settings.windowScale = scale;
+  return {};
+}
+
+std::string FormatWindowScale(const Settings& settings, Control) {
+  return settings.windowScale ? std::to_string(*settings.windowScale) : "auto";
+}
+
+std::string ParseScaling(std::string_view value, Settings& settings, Control) {
+  const std::optional<int> choice = Choice(value, kScalingChoices);
+  if (!choice) return NotAChoice(value, kScalingChoices);
+  settings.scaling = static_cast<Scaling>(*choice);
+  return {};
+}
+
+std::string FormatScaling(const Settings& settings, Control) {
+  return kScalingChoices.begin()[static_cast<int>(settings.scaling)];
+}
+
+std::string ParseVolume(std::string_view value, Settings& settings, Control) {
+  const std::optional<int> volume = WholeNumber(value, 0, kLargestVolume);
+  if (!volume) return Quoted(value) + " is not a whole number from 0 to 100";
+  settings.volume = *volume;
+  return {};
+}
+
+std::string FormatVolume(const Settings& settings, Control) {
+  return std::to_string(settings.volume);
+}
+
+std::string ParseMute(std::string_view value, Settings& settings, Control) {
+  const std::optional<int> choice = Choice(value, kMuteChoices);
+  if (!choice) return NotAChoice(value, kMuteChoices);
+  settings.mute = *choice == 1;
+  return {};
+}
+
+std::string FormatMute(const Settings& settings, Control) {
+  return settings.mute ? "yes" : "no";
+}
+
+// A list is taken whole or not at all, so a typing mistake never leaves a control half bound.
+std::string ParseKeys(std::string_view value, Settings& settings, Control control) {
+  std::vector<int> codes;
+  for (std::string_view item : ListItems(value)) {
+    const int code = KeyCodeOfName(item);
+    if (code == 0) return "unknown key " + Quoted(item);
+    if (std::find(codes.begin(), codes.end(), code) == codes.end()) codes.push_back(code);
+  }
+  settings.bindings.Keys(control) = std::move(codes);
+  return {};
+}
+
+std::string FormatKeys(const Settings& settings, Control control) {
+  return KeyList(settings.bindings.Keys(control));
+}
+
+std::string ParsePad(std::string_view value, Settings& settings, Control control) {
+  std::vector<std::string> inputs;
+  for (std::string_view item : ListItems(value)) {
+    std::string input = CanonicalPadInput(item);
+    if (input.empty()) return "unknown controller input " + Quoted(item);
+    if (std::find(inputs.begin(), inputs.end(), input) == inputs.end()) inputs.push_back(std::move(input));
+  }
+  settings.bindings.Pad(control) = std::move(inputs);
+  return {};
+}
+
+std::string FormatPad(const Settings& settings, Control control) {
+  return PadList(settings.bindings.Pad(control));
+}
+
+const std::vector<Entry>& Entries() {
+  static const std::vector<Entry> entries = [] {
+    std::vector<Entry> list = {
+        {"display", "mode", "# How the game starts: ask (the question at start), fullscreen or window.\n",
+         Control::Fire, ParseDisplay, FormatDisplay},
+        {"display", "window-scale",
+         "# The window's size as a multiple of 640 x 400, from 1 to 16, or auto for the\n"
+         "# largest that fits the desktop.\n",
+         Control::Fire, ParseWindowScale, FormatWindowScale},
+        {"display", "scaling",
+         "# How the picture fills the window or the screen: integer (whole multiples,\n"
+         "# sharp pixels, black borders) or fit (as large as fits, the same shape).\n",
+         Control::Fire, ParseScaling, FormatScaling},
+        {"sound", "volume", "# The volume, from 0 to 100.\n", Control::Fire, ParseVolume, FormatVolume},
+        {"sound", "mute", "# Start with the sound off: yes or no.\n", Control::Fire, ParseMute, FormatMute},
+    };
+    for (Control control : kControls) {
+      list.push_back({"keys", ControlName(control), nullptr, control, ParseKeys, FormatKeys});
+    }
+    for (Control control : kControls) {
+      list.push_back({"controller", ControlName(control), nullptr, control, ParsePad, FormatPad});
+    }
+    return list;
+  }();
+  return entries;
+}
+
+const Entry* FindEntry(std::string_view section, std::string_view name) {
+  const std::vector<Entry>& entries = Entries();
+  const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry& entry) {
+    return entry.section == Lower(section) && entry.name == Lower(name);
+  });
+  return found == entries.end() ? nullptr : &*found;
+}
+
+bool KnownSection(std::string_view name) {
+  return std::any_of(std::begin(kSections), std::end(kSections),
+                     [&](const Section& section) { return section.name == Lower(name); });
+}
+
+// One line of the file, its line end removed. Offsets are within the line.
+struct Line {
+  enum class Kind { Blank, Section, Setting, Bad } kind = Kind::Blank;
+  std::string_view name, value;  // the section's name, or the setting's name and value
+  std::size_t equals = 0, valueStart = 0, valueEnd = 0;
+  std::string error;
+};
+
+Line ParseLine(std::string_view text) {
+  Line line;
+  const std::size_t comment = std::min(text.find('#'), text.size());
+  const std::string_view content = Trim(text.substr(0, comment));
+  if (content.empty()) return line;
+  if (content.front() == '[') {
+    if (content.back() != ']') {
+      line.kind = Line::Kind::Bad;
+      line.error = "a section's name ends with ']'";
+      return line;
+    }
+    line.kind = Line::Kind::Section;
+    line.name = Trim(content.substr(1, content.size() - 2));
+    return line;
+  }
+  const std::size_t equals = text.find('=');
+  if (equals > comment) {
+    line.kind = Line::Kind::Bad;
+    line.error = "not \"name = value\": " + Quoted(content);
+    return line;
+  }
+  line.kind = Line::Kind::Setting;
+  line.name = Trim(text.substr(0, equals));
+  line.equals = equals;
+  line.valueStart = equals + 1;
+  while (line.valueStart < comment && IsSpace(text[line.valueStart])) ++line.valueStart;
+  line.valueEnd = std::max(line.valueStart, comment);
+  while (line.valueEnd > line.valueStart && IsSpace(text[line.valueEnd - 1])) --line.valueEnd;
+  line.value = text.substr(line.valueStart, line.valueEnd - line.valueStart);
+  return line;
+}
+
+// Calls visit(text, offset, number) for each line of the file, without its line end.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+  std::size_t offset = 0, number = 1;
+  while (offset < text.size()) {
+    std::size_t end = std::min(text.find('\n', offset), text.size());
+    std::string_view line = text.substr(offset, end - offset);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    visit(line, offset, number);
+    offset = end + 1;
+    ++number;
+  }
+}
+
+void ApplyFile(std::string_view text, Settings& settings, const std::string& file, std::ostream& report) {
+  std::vector<std::size_t> setOnLine(Entries().size(), 0);
+  std::string section;
+  bool inKnownSection = false, inAnySection = false;
+  ForEachLine(text, [&](std::string_view lineText, std::size_t, std::size_t number) {
+    const auto problem = [&](const std::string& message) {
+      report << file << ':' << number << ": " << message << '\n';
+    };
+    Line line = ParseLine(lineText);
+    switch (line.kind) {
+      case Line::Kind::Blank:
+        return;
+      case Line::Kind::Bad:
+        return problem(line.error);
+      case Line::Kind::Section:
+        section = Lower(line.name);
+        inAnySection = true;
+        inKnownSection = KnownSection(section);
+        if (!inKnownSection) problem("unknown section [" + Printable(line.name) + "]; its lines are ignored");
+        return;
+      case Line::Kind::Setting:
+        break;
+    }
+    if (!inAnySection) return problem(Quoted(line.name) + " is outside a section");
+    if (!inKnownSection) return;
+    const Entry* entry = FindEntry(section, line.name);
+    if (entry == nullptr) return problem("unknown setting " + Quoted(line.name) + " in [" + section + "]");
+    std::size_t& firstLine = setOnLine[static_cast<std::size_t>(entry - Entries().data())];
+    if (firstLine != 0) {
+      return problem(Quoted(line.name) + " is already set on line " + std::to_string(firstLine) +
+                     ", which is used");
+    }
+    const std::string error = entry->parse(line.value, settings, entry->control);
+    if (!error.empty()) return problem(std::string(entry->name) + ": " + error);
+    firstLine = number;
+  });
+}
+
+// The defaults with this one setting as in `settings`.
+Settings DefaultsWith(const Settings& settings, const Entry& entry) {
+  Settings changed;
+  entry.parse(entry.format(settings, entry.control), changed, entry.control);
+  return changed;
+}
+
+// The file's text with the entry's value replaced, or its line added at the end of its section (or
+// of the file, in a new section).
+std::string WithValue(std::string_view text, const Entry& entry, const std::string& value) {
+  std::optional<std::size_t> sectionEnd;  // where a line of the entry's section would go
+  std::string section;
+  std::string result(text);
+  bool replaced = false;
+  ForEachLine(text, [&](std::string_view lineText, std::size_t offset, std::size_t) {
+    if (replaced) return;
+    const Line line = ParseLine(lineText);
+    if (line.kind == Line::Kind::Section) section = Lower(line.name);
+    if (section != entry.section || line.kind == Line::Kind::Blank) return;
+    sectionEnd = std::min(text.find('\n', offset), text.size() - 1) + 1;
+    if (line.kind != Line::Kind::Setting || Lower(line.name) != entry.name) return;
+    std::string replacement = value;
+    if (line.valueStart == line.equals + 1) {
+      replacement.insert(0, " ");  // "name=" gets a space, as the file is written
+    }
+    if (line.valueEnd < lineText.size() && lineText[line.valueEnd] == '#') replacement += ' ';
+    result.replace(offset + line.valueStart, line.valueEnd - line.valueStart, replacement);
+    replaced = true;
+  });
+  if (replaced) return result;
+  const std::string lineEnd = text.find("\r\n") == std::string_view::npos ? "\n" : "\r\n";
+  const std::string newLine = std::string(entry.name) + " = " + value + lineEnd;
+  if (sectionEnd) {
+    const bool needsLineEnd = *sectionEnd == text.size() && !text.empty() && text.back() != '\n';
+    result.insert(*sectionEnd, (needsLineEnd ? lineEnd : "") + newLine);
+    return result;
+  }
+  if (!result.empty() && result.back() != '\n') result += lineEnd;
+  return result + lineEnd + "[" + std::string(entry.section) + "]" + lineEnd + newLine;
+}
+
+bool Replace(const std::filesystem::path& file, const std::string& text, std::ostream& report) {
+  std::string error;
+  if (ReplaceFile(file, text, error)) return true;
+  report << Printable(error) << "; the settings are not saved\n";
+  return false;
+}
+
+}  // namespace
+
+SettingName KeySetting(Control control) {
+  return {"keys", ControlName(control)};
+}
+
+SettingName ControllerSetting(Control control) {
+  return {"controller", ControlName(control)};
+}
+
+std::filesystem::path DefaultSettingsFile() {
+  const std::filesystem::path folder = ConfigFolder();
+  return folder.empty() ? folder : folder / "settings.ini";
+}
+
+std::string SettingsFileText(const Settings& settings) {
+  std::string text = kFileComment;
+  for (const Section& section : kSections) {
+    text += "\n[" + std::string(section.name) + "]\n";
+    if (section.comment) text += section.comment;
+    for (const Entry& entry : Entries()) {
+      if (entry.section != section.name) continue;
+      if (entry.comment) text += entry.comment;
+      const std::string value = entry.format(settings, entry.control);
+      text += std::string(entry.name) + " =" + (value.empty() ? "" : " ") + value + "\n";
+    }
+  }
+  return text;
+}
+
+Settings LoadSettings(const std::filesystem::path& file, std::ostream& report) {
+  Settings settings;
+  if (file.empty()) return settings;
+  const std::string name = Printable(file.string());
+  const FileContents contents = ReadSmallFile(file, kLargestFile);
+  switch (contents.status) {
+    case ReadStatus::Missing:
+      Replace(file, SettingsFileText(settings), report);
+      return settings;
+    case ReadStatus::Unreadable:
+    case ReadStatus::TooLarge:
+      report << Printable(contents.error) << "; the default settings are used\n";
+      return settings;
+    case ReadStatus::Read:
+      break;
+  }
+  if (!IsPlainText(contents.text)) {
+    report << name << ": not a text file; the default settings are used\n";
+    return settings;
+  }
+  std::string_view text = contents.text;
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  ApplyFile(text, settings, name, report);
+  return settings;
+}
+
+bool StoreSetting(const std::filesystem::path& file, const Settings& settings, SettingName setting,
+                  std::ostream& report) {
+  const Entry* entry = FindEntry(setting.section, setting.name);
+  if (entry == nullptr || file.empty()) return false;
+  const FileContents contents = ReadSmallFile(file, kLargestFile);
+  if (contents.status == ReadStatus::Read && IsPlainText(contents.text)) {
+    return Replace(file, WithValue(contents.text, *entry, entry->format(settings, entry->control)), report);
+  }
+  if (contents.status != ReadStatus::Missing) {
+    std::string error;
+    const std::filesystem::path aside = SetAside(file, ".broken", error);
+    if (aside.empty()) {
+      report << Printable(error) << "; the setting is not stored\n";
+      return false;
+    }
+    report << Printable(file.string()) << " could not be read; it is kept as " << Printable(aside.string())
+           << '\n';
+  }
+  return Replace(file, SettingsFileText(DefaultsWith(settings, *entry)), report);
+}
+
+}  // namespace pellaris::app
