@@ -30,6 +30,7 @@ int SdlInput::TakeMouseEvents(MouseEvent* out, int max) {
 }
 
 void SdlInput::ReadPadState(PadState& state) {
+  sdl_.EnsurePads();
   sdl_.Pump();
   sdl_.Queue().ReadPadState(state);
 }

@@ -11,6 +11,7 @@ namespace {
 class SdlMachine : public SdlBackend {
  public:
   Backend Facets() override { return Backend{&video_, &input_, &audio_, &clock_, &dialogs_, &process_}; }
+  int LoadPadMappings(const std::string& path) override { return sdl_.LoadPadMappings(path); }
 
  private:
   SdlContext sdl_;
