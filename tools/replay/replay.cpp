@@ -32,31 +32,6 @@ void NoteSound(rt::ObjectNumber number) {
   soundsOfPass->push_back(static_cast<int>(number));
 }
 
-Action ToAction(const ScriptEvent& event) {
-  using Type = ScriptEvent::Type;
-  switch (event.type) {
-    case Type::KeyDown:
-      return Action::KeyDown(event.a);
-    case Type::KeyUp:
-      return Action::KeyUp(event.a);
-    case Type::ButtonDown:
-      return Action::ButtonDown(event.a);
-    case Type::ButtonUp:
-      return Action::ButtonUp(event.a);
-    case Type::Move:
-      return Action::Motion(event.a, event.b);
-    case Type::FocusLost:
-      return Action::LoseFocus();
-    case Type::FocusGained:
-      return Action::GainFocus();
-    case Type::Close:
-      return Action::Close();
-    case Type::Clock:
-      return Action::JumpClock(event.seconds);
-  }
-  return Action::Close();
-}
-
 const char* ScreenName(Screen screen) {
   switch (screen) {
     case Screen::Title:
@@ -136,6 +111,41 @@ std::string DumpName(const std::string& dir, std::int64_t frame) {
 }
 
 }  // namespace
+
+Action ToAction(const ScriptEvent& event) {
+  using Type = ScriptEvent::Type;
+  switch (event.type) {
+    case Type::KeyDown:
+      return Action::KeyDown(event.a);
+    case Type::KeyUp:
+      return Action::KeyUp(event.a);
+    case Type::ButtonDown:
+      return Action::ButtonDown(event.a);
+    case Type::ButtonUp:
+      return Action::ButtonUp(event.a);
+    case Type::Move:
+      return Action::Motion(event.a, event.b);
+    case Type::FocusLost:
+      return Action::LoseFocus();
+    case Type::FocusGained:
+      return Action::GainFocus();
+    case Type::Close:
+      return Action::Close();
+    case Type::Clock:
+      return Action::JumpClock(event.seconds);
+    case Type::PadDown:
+      return Action::PadDown(static_cast<rt::platform::PadButton>(event.a));
+    case Type::PadUp:
+      return Action::PadUp(static_cast<rt::platform::PadButton>(event.a));
+    case Type::PadAxis:
+      return Action::MovePadAxis(static_cast<rt::platform::PadAxis>(event.a), event.b);
+    case Type::PadConnect:
+      return Action::ConnectPad();
+    case Type::PadDisconnect:
+      return Action::DisconnectPad();
+  }
+  return Action::Close();
+}
 
 std::string FormatLogLine(const FrameRecord& r) {
   static constexpr const char* kKindNames[kEntityKindCount] = {"rock", "explosion", "clock", "popup",

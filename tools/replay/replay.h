@@ -12,6 +12,10 @@
 #include "game/entities.h"
 #include "tools/replay/script.h"
 
+namespace rt::platform {
+struct Action;
+}
+
 namespace pellaris::replay {
 
 struct ReplayOptions {
@@ -37,6 +41,9 @@ struct FrameRecord {
 };
 
 std::string FormatLogLine(const FrameRecord& record);
+
+// What a script line does on the headless machine.
+rt::platform::Action ToAction(const ScriptEvent& event);
 
 // Runs a replay. `observe` (optional) sees every frame's record; `log` (optional) gets its JSON line.
 // Returns false when a dump could not be written.
