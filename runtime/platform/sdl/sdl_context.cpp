@@ -123,7 +123,8 @@ bool SdlContext::EnsurePads() {
 int SdlContext::LoadPadMappings(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return 0;
-  if (!EnsurePads()) return -1;
+  // SDL reads the file whole, taking a folder's size for the largest a file can have.
+  if (!std::filesystem::is_regular_file(path, error) || !EnsurePads()) return -1;
   const int added = SDL_GameControllerAddMappingsFromFile(path.c_str());
   // SDL tells of a controller only when it is plugged in, so one plugged in already and mapped only
   // now is opened here.

@@ -18,7 +18,7 @@ class SdlBackend {
   // Adds the game controller mappings in a file of SDL's format (one controller a line, as in
   // SDL_GAMECONTROLLERCONFIG), if the file exists: for the same controller they replace SDL's built-in
   // ones but not the variable's. Returns how many controllers it maps that had no mapping, 0 without
-  // the file, -1 when the file cannot be read. A pad plugged in already and mapped only now is
+  // the file, -1 when it is no file or cannot be read. A pad plugged in already and mapped only now is
   // reported as added.
   virtual int LoadPadMappings(const std::string& path) = 0;
 };
