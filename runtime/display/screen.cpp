@@ -241,9 +241,13 @@ DrawingTarget* ScreenTarget() {
 }
 
 int ScreenActive() {
-  if (!ScreenOpen()) return 0;
+  if (!ScreenOpen() || Display().held) return 0;
   if (Display().windowed) return platform::Video().FocusedWindow() == Display().window ? 1 : 0;
   return Display().active ? 1 : 0;
+}
+
+void HoldScreen(bool held) {
+  Display().held = held;
 }
 
 int ScreenWidth() {
@@ -312,6 +316,8 @@ int SetFrameRate(int rate) {
 }
 
 void UseAutomaticFrameRate(int rate) {
+  // The browser paces frames itself, one per display refresh.
+  if (platform::Clock().PacesFrames()) return;
   if (Display().frameRate != 0) {
     Display().automaticRate = false;
     return;

@@ -24,6 +24,9 @@ int FlipBuffers();
 void ClearScreen(std::uint32_t color);  // 0x00BBGGRR
 DrawingTarget* ScreenTarget();          // nullptr while a drawing is pending or with no screen
 int ScreenActive();
+// The player paused the game: while held the screen reads as inactive to the program (which then
+// shows its paused frame), yet keeps presenting.
+void HoldScreen(bool held);
 
 // Read by the sprite store, blits, collision and drawing.
 int ScreenWidth();  // 0 when no screen is open

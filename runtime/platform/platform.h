@@ -165,7 +165,9 @@ class AudioFacet {
 class ClockFacet {
  public:
   virtual ~ClockFacet() = default;
-  virtual std::uint64_t Counter() = 0;  // monotonic high-resolution counter
+  // A monotonic high-resolution counter. These two are also called on the audio thread (the mixer
+  // times the starts of sounds with them).
+  virtual std::uint64_t Counter() = 0;
   virtual std::uint64_t CounterFrequency() = 0;
   virtual void SleepMs(int milliseconds) = 0;
   // Sleeps until the counter reaches `counter`, as closely as the machine can.
@@ -175,6 +177,9 @@ class ClockFacet {
   // Called by every FlipBuffers, presenting or not: the headless backend advances its virtual clock
   // and applies its script here.
   virtual void FrameBoundary() {}
+  // True when FrameBoundary itself waits for the display's next frame (the browser's), so that a
+  // windowed screen needs no frame timer of its own: two timers at nearly the same rate would beat.
+  virtual bool PacesFrames() { return false; }
 };
 
 // Modal message boxes; the program's other windows take no input while one is up.

@@ -209,20 +209,36 @@ std::uint64_t ConvertedFrames(std::uint64_t frames, int fromRate, int toRate) {
   return (frames * static_cast<std::uint64_t>(toRate) + from - 1) / from;
 }
 
-bool ConvertPcm(const std::uint8_t* data, std::size_t bytes, const PcmFormat& from, const AudioFormat& to,
-                std::vector<std::uint8_t>& out) {
+namespace {
+
+// Converts into a buffer of `Sample` made at its final size, so the peak is the output alone.
+template <typename Sample>
+bool ConvertInto(const std::uint8_t* data, std::size_t bytes, const PcmFormat& from, const AudioFormat& to,
+                 std::vector<Sample>& out) {
   if (!Takes(from, to) || (!data && bytes != 0)) return false;
   const auto inFrameBytes = static_cast<std::size_t>(from.channels * from.bitsPerSample / 8);
   const Input in(data, bytes / inFrameBytes, from);
   const std::uint64_t frames = ConvertedFrames(in.Frames(), from.rate, to.rate);
   if (frames > static_cast<std::uint64_t>(kLongestSoundSeconds) * static_cast<std::uint64_t>(to.rate))
     return false;
-  std::vector<std::uint8_t> converted(static_cast<std::size_t>(frames) *
-                                      static_cast<std::size_t>(to.BytesPerFrame()));
-  Output output(converted.data(), to);
+  std::vector<Sample> converted(static_cast<std::size_t>(frames) * static_cast<std::size_t>(to.BytesPerFrame()) /
+                                sizeof(Sample));
+  Output output(reinterpret_cast<std::uint8_t*>(converted.data()), to);
   Convert(in, from, to, frames, output);
   out.swap(converted);
   return true;
+}
+
+}  // namespace
+
+bool ConvertPcm(const std::uint8_t* data, std::size_t bytes, const PcmFormat& from, const AudioFormat& to,
+                std::vector<std::uint8_t>& out) {
+  return ConvertInto(data, bytes, from, to, out);
+}
+
+bool ConvertPcmToFloat(const std::uint8_t* data, std::size_t bytes, const PcmFormat& from, int rate, int channels,
+                       std::vector<float>& out) {
+  return ConvertInto(data, bytes, from, AudioFormat{rate, channels, SampleFormat::F32}, out);
 }
 
 }  // namespace rt

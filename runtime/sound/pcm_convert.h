@@ -31,5 +31,8 @@ std::uint64_t ConvertedFrames(std::uint64_t frames, int fromRate, int toRate);
 // than kLongestSoundSeconds.
 bool ConvertPcm(const std::uint8_t* data, std::size_t bytes, const PcmFormat& from,
                 const platform::AudioFormat& to, std::vector<std::uint8_t>& out);
+// The same into floats (the F32 sample type) at `rate` and `channels`, as the mixer keeps sounds.
+bool ConvertPcmToFloat(const std::uint8_t* data, std::size_t bytes, const PcmFormat& from, int rate, int channels,
+                       std::vector<float>& out);
 
 }  // namespace rt

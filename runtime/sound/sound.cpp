@@ -1,5 +1,6 @@
 #include "runtime/sound/sound.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -18,22 +19,29 @@ namespace {
 constexpr int kTableStep = 64;
 
 struct Sound {
-  std::vector<std::uint8_t> samples;  // the whole sound in the device's format
+  std::vector<float> samples;  // the whole sound at the device's rate and channels
   Mixer::VoiceId voice = 0;
 };
 
 struct SoundLibrary : LibraryState {
   ObjectTable<Sound> table{kTableStep, FreeSound};
   std::unique_ptr<Mixer> mixer;  // present while the device is open
+  float volume = 1.0f;
+  bool muted = false;
 };
 
 SoundLibrary* Library() {
   return FindPart<SoundLibrary>(Runtime().sound);
 }
 
-// Converts once, at load, so that the mixer only adds samples.
-bool ConvertToDevice(const WavSamples& wav, const platform::AudioFormat& to, std::vector<std::uint8_t>& out) {
-  return ConvertPcm(wav.data, wav.bytes, wav.format, to, out) && !out.empty();
+// Converts once, at load, so that the mixer only adds samples: floats, whatever the device takes,
+// since the mix is made in floating point.
+bool ConvertToDevice(const WavSamples& wav, const platform::AudioFormat& device, std::vector<float>& out) {
+  return ConvertPcmToFloat(wav.data, wav.bytes, wav.format, device.rate, device.channels, out) && !out.empty();
+}
+
+float MixerGain(const SoundLibrary& library) {
+  return library.muted ? 0.0f : library.volume;
 }
 
 }  // namespace
@@ -42,6 +50,7 @@ int InitSoundSystem() {
   SoundLibrary& library = PartOf<SoundLibrary>(Runtime().sound);
   if (library.mixer) return 1;
   auto mixer = std::make_unique<Mixer>();
+  mixer->SetGain(MixerGain(library));
   if (!mixer->Open()) return 0;
   library.mixer = std::move(mixer);
   return 1;
@@ -64,13 +73,14 @@ ObjectNumber LoadSoundFromMemory(ObjectNumber number, const void* image, std::si
   // Everything is checked and converted before the table is touched, so a failed load keeps the
   // number's earlier sound.
   WavSamples wav;
-  std::vector<std::uint8_t> samples;
+  std::vector<float> samples;
   if (!ReadWav(image, length, wav) || !ConvertToDevice(wav, library->mixer->Format(), samples)) return 0;
   ObjectNumber assigned = 0;
   Sound* sound = library->table.Allocate(number, &assigned);
   if (!sound) return 0;
   sound->samples = std::move(samples);
-  sound->voice = library->mixer->AddVoice(sound->samples.data(), sound->samples.size());
+  const auto channels = static_cast<std::size_t>(library->mixer->Format().channels);
+  sound->voice = library->mixer->AddVoice(sound->samples.data(), sound->samples.size() / channels);
   return number == kAutomaticObject ? assigned : 1;
 }
 
@@ -86,6 +96,28 @@ int PlaySoundEffect(ObjectNumber number) {
   library->mixer->Restart(sound->voice);
   SoundStarts().Emit(number);
   return 1;
+}
+
+void SetSoundVolume(float volume) {
+  SoundLibrary& library = PartOf<SoundLibrary>(Runtime().sound);
+  library.volume = volume >= 0.0f ? std::min(volume, 1.0f) : 0.0f;  // NaN too becomes silence
+  if (library.mixer) library.mixer->SetGain(MixerGain(library));
+}
+
+float SoundVolume() {
+  const SoundLibrary* library = Library();
+  return library ? library->volume : 1.0f;
+}
+
+void SetSoundMuted(bool muted) {
+  SoundLibrary& library = PartOf<SoundLibrary>(Runtime().sound);
+  library.muted = muted;
+  if (library.mixer) library.mixer->SetGain(MixerGain(library));
+}
+
+bool SoundMuted() {
+  const SoundLibrary* library = Library();
+  return library && library->muted;
 }
 
 void FreeSound(ObjectNumber number) {

@@ -1,6 +1,8 @@
 // Numbered sound effects loaded from WAV images in memory. Each number owns one voice holding the
-// whole sound: playing it stops it, rewinds it and plays it once, so a sound never overlaps itself,
-// while different numbers play together. Playback does not depend on which window has the focus.
+// whole sound: playing it fades out what it was playing and plays it again from the start, so a
+// sound never overlaps itself, while different numbers play together. A sound starts at the moment
+// it is played, as the output hears it (a fixed delay later), not at the device's next buffer.
+// Playback does not depend on which window has the focus.
 #pragma once
 
 #include <cstddef>
@@ -25,5 +27,14 @@ int PlaySoundEffect(ObjectNumber number);
 Signal<ObjectNumber>& SoundStarts();
 // Releases the sound under a number; nothing happens for an empty number.
 void FreeSound(ObjectNumber number);
+
+// The level of everything played, from 0 to 1 (the default: sounds as loaded), as a factor on the
+// samples; values outside are clamped. A change, like muting and unmuting, ramps over a few
+// milliseconds instead of clicking, and applies to sounds already playing. Muting keeps the volume
+// for when it ends. Both may be set before InitSoundSystem; EndSoundSystem forgets them.
+void SetSoundVolume(float volume);
+float SoundVolume();
+void SetSoundMuted(bool muted);
+bool SoundMuted();
 
 }  // namespace rt

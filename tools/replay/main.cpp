@@ -12,13 +12,16 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tools/replay/replay.h"
+#include "tools/replay/wav_file.h"
 
 namespace {
 
 using pellaris::replay::Printable;
 using pellaris::replay::ReplayOptions;
+using pellaris::replay::WavFileWriter;
 
 constexpr int kExitIoFailure = 1;
 constexpr int kExitUsage = 2;
@@ -41,8 +44,11 @@ constexpr const char* kHelp =
     "                     'F pad connect|disconnect' (SDL's names: a, b, x, y, start, dpup, leftx,\n"
     "                     righttrigger, ...; VALUE -32768..32767)\n"
     "  --log FILE         one JSON line per pass with the game's state\n"
+    "  --hashes FILE      one line per pass that showed a picture: the pass and the FNV-1a hash\n"
+    "                     (16 hex digits) of the 0x00RRGGBB pixels it showed last\n"
     "  --dump DIR         where --dump-at writes frame-NNNNNN.png (made if missing)\n"
     "  --dump-at F1,F2,.. the passes whose picture to write\n"
+    "  --audio FILE       what the game played, as a 44.1 kHz stereo 16-bit WAV file\n"
     "  --help             this text\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 a wrong option or script.\n";
@@ -94,7 +100,7 @@ void ReadScript(const std::string& path, ReplayOptions& options) {
 
 struct Command {
   ReplayOptions options;
-  std::string logPath;
+  std::string logPath, hashesPath, audioPath;
   bool help = false;
 };
 
@@ -130,6 +136,16 @@ constexpr Option kOptions[] = {
     {"--log",
      [](std::string_view v, Command& c) {
        c.logPath = v;
+       return true;
+     }},
+    {"--hashes",
+     [](std::string_view v, Command& c) {
+       c.hashesPath = v;
+       return true;
+     }},
+    {"--audio",
+     [](std::string_view v, Command& c) {
+       c.audioPath = v;
        return true;
      }},
 };
@@ -173,15 +189,26 @@ void PrepareDumpFolder(const std::string& dir) {
 }
 
 int Run(const Command& command) {
-  const ReplayOptions& options = command.options;
+  ReplayOptions options = command.options;
   if (!options.dumpDir.empty()) PrepareDumpFolder(options.dumpDir);
-  std::ofstream log;
-  if (!command.logPath.empty()) {
-    log.open(command.logPath, std::ios::binary);
-    if (!log) throw IoError{"cannot write " + command.logPath + ": " + std::strerror(errno)};
+  std::ofstream log, hashes;
+  for (auto [file, path] : {std::pair{&log, &command.logPath}, std::pair{&hashes, &command.hashesPath}}) {
+    if (path->empty()) continue;
+    file->open(*path, std::ios::binary);
+    if (!*file) throw IoError{"cannot write " + *path + ": " + std::strerror(errno)};
   }
-  const bool dumped = pellaris::replay::RunReplay(options, command.logPath.empty() ? nullptr : &log);
+  WavFileWriter audio(pellaris::replay::kAudioRate, pellaris::replay::kAudioChannels);
+  if (!command.audioPath.empty()) {
+    if (!audio.Open(command.audioPath)) {
+      throw IoError{"cannot write " + command.audioPath + ": " + std::strerror(errno)};
+    }
+    options.audio = [&audio](const std::int16_t* samples, std::size_t count) { audio.Write(samples, count); };
+  }
+  const bool dumped = pellaris::replay::RunReplay(options, command.logPath.empty() ? nullptr : &log, nullptr,
+                                                  command.hashesPath.empty() ? nullptr : &hashes);
   if (!command.logPath.empty() && !log.flush()) throw IoError{"cannot write " + command.logPath};
+  if (!command.hashesPath.empty() && !hashes.flush()) throw IoError{"cannot write " + command.hashesPath};
+  if (!command.audioPath.empty() && !audio.Finish()) throw IoError{"cannot write " + command.audioPath};
   if (!dumped) throw IoError{"could not write every picture into " + options.dumpDir};
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -15,12 +16,11 @@
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
+#include "tools/replay/machine.h"
 
 namespace pellaris::replay {
 
 namespace {
-
-using rt::platform::Action;
 
 // Unwinds the game out of FlipBuffers when the requested number of frames has run.
 struct EndOfReplay {};
@@ -110,42 +110,37 @@ std::string DumpName(const std::string& dir, std::int64_t frame) {
   return dir + name;
 }
 
-}  // namespace
+// Hands `audio` what the device played up to the clock's present moment: the frames of the time
+// since the last call, in one block, so that the mixer places every start at its own moment.
+class AudioTap {
+ public:
+  AudioTap(rt::platform::HeadlessPlatform& machine,
+           const std::function<void(const std::int16_t*, std::size_t)>& audio)
+      : machine_(machine), audio_(audio) {}
 
-Action ToAction(const ScriptEvent& event) {
-  using Type = ScriptEvent::Type;
-  switch (event.type) {
-    case Type::KeyDown:
-      return Action::KeyDown(event.a);
-    case Type::KeyUp:
-      return Action::KeyUp(event.a);
-    case Type::ButtonDown:
-      return Action::ButtonDown(event.a);
-    case Type::ButtonUp:
-      return Action::ButtonUp(event.a);
-    case Type::Move:
-      return Action::Motion(event.a, event.b);
-    case Type::FocusLost:
-      return Action::LoseFocus();
-    case Type::FocusGained:
-      return Action::GainFocus();
-    case Type::Close:
-      return Action::Close();
-    case Type::Clock:
-      return Action::JumpClock(event.seconds);
-    case Type::PadDown:
-      return Action::PadDown(static_cast<rt::platform::PadButton>(event.a));
-    case Type::PadUp:
-      return Action::PadUp(static_cast<rt::platform::PadButton>(event.a));
-    case Type::PadAxis:
-      return Action::MovePadAxis(static_cast<rt::platform::PadAxis>(event.a), event.b);
-    case Type::PadConnect:
-      return Action::ConnectPad();
-    case Type::PadDisconnect:
-      return Action::DisconnectPad();
+  void CatchUp() {
+    if (!audio_) return;
+    constexpr std::uint64_t kSecond = rt::platform::HeadlessPlatform::kCounterFrequency;
+    const std::uint64_t now = machine_.ElapsedNanoseconds();
+    const std::uint64_t due = now / kSecond * kAudioRate + now % kSecond * kAudioRate / kSecond;
+    while (played_ < due) {
+      const auto frames = static_cast<int>(std::min<std::uint64_t>(due - played_, kLargestBlock));
+      std::vector<std::int16_t> samples = machine_.RenderAudio(frames);
+      if (samples.empty()) samples.assign(static_cast<std::size_t>(frames) * kAudioChannels, 0);
+      audio_(samples.data(), samples.size());
+      played_ += static_cast<std::uint64_t>(frames);
+    }
   }
-  return Action::Close();
-}
+
+ private:
+  static constexpr std::uint64_t kLargestBlock = std::uint64_t{1} << 24;  // six minutes
+
+  rt::platform::HeadlessPlatform& machine_;
+  const std::function<void(const std::int16_t*, std::size_t)>& audio_;
+  std::uint64_t played_ = 0;  // frames handed on so far
+};
+
+}  // namespace
 
 std::string FormatLogLine(const FrameRecord& r) {
   static constexpr const char* kKindNames[kEntityKindCount] = {"rock", "explosion", "clock", "popup",
@@ -173,12 +168,18 @@ std::string FormatLogLine(const FrameRecord& r) {
 }
 
 bool RunReplay(const ReplayOptions& options, std::ostream* log,
-               const std::function<void(const FrameRecord&)>& observe) {
+               const std::function<void(const FrameRecord&)>& observe, std::ostream* hashes) {
   rt::platform::HeadlessPlatform machine;
   machine.SetFramesPerSecond(options.fps);
+  machine.SetAudioFormat({kAudioRate, kAudioChannels, rt::platform::SampleFormat::S16});
   machine.SetDefaultYesNoAnswer(options.answerYes ? rt::platform::MessageAnswer::Yes
                                                   : rt::platform::MessageAnswer::No);
-  for (const ScriptEvent& event : options.events) machine.At(static_cast<int>(event.frame), ToAction(event));
+  ScheduleScript(machine, options.events);
+  PassHashes passHashes([&](const std::string& line) { *hashes << line << '\n'; });
+  if (hashes) {
+    machine.SetPresentCallback(
+        [&](const rt::platform::PresentedFrame& frame) { passHashes.Shown(frame.frame, frame.hash); });
+  }
   const rt::platform::ScopedBackend installed(machine.Facets());
   rt::RandomSeed(options.seed);
 
@@ -196,7 +197,9 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
       dumpsWritten = WritePng(DumpName(options.dumpDir, frame), *rt::BlitTarget()) && dumpsWritten;
     }
   };
+  AudioTap tap(machine, options.audio);
   machine.SetFrameCallback([&](int flip) {
+    tap.CatchUp();
     if (flip >= 2) report(flip - 1);
     if (options.frames > 0 && flip == options.frames + 1) throw EndOfReplay{};
   });
@@ -207,6 +210,7 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
   } catch (const EndOfReplay&) {
     rt::EndRuntime();
   }
+  passHashes.Finish();
   rt::SoundStarts().Disconnect(NoteSound);
   soundsOfPass = nullptr;
   return dumpsWritten;

@@ -2,6 +2,7 @@
 // clock, the player's actions from a script; writes a log line per frame and PNG dumps on request.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <ostream>
@@ -11,10 +12,6 @@
 
 #include "game/entities.h"
 #include "tools/replay/script.h"
-
-namespace rt::platform {
-struct Action;
-}
 
 namespace pellaris::replay {
 
@@ -26,7 +23,14 @@ struct ReplayOptions {
   std::vector<ScriptEvent> events;
   std::string dumpDir;
   std::set<std::int64_t> dumpAt;
+  // When set, gets what the game played, in order: kAudioRate Hz, kAudioChannels channels, 16-bit,
+  // interleaved, from time 0 of the virtual clock on (silence while no device is open). The headless
+  // device renders it in step with the clock, at every frame's end.
+  std::function<void(const std::int16_t* samples, std::size_t count)> audio;
 };
+
+inline constexpr int kAudioRate = 44100;
+inline constexpr int kAudioChannels = 2;
 
 // What the game's state was after one pass, as the log reports it.
 struct FrameRecord {
@@ -42,12 +46,11 @@ struct FrameRecord {
 
 std::string FormatLogLine(const FrameRecord& record);
 
-// What a script line does on the headless machine.
-rt::platform::Action ToAction(const ScriptEvent& event);
-
-// Runs a replay. `observe` (optional) sees every frame's record; `log` (optional) gets its JSON line.
+// Runs a replay. `observe` (optional) sees every frame's record; `log` (optional) gets its JSON line;
+// `hashes` (optional) a line for each pass that showed a picture (see PassHashes).
 // Returns false when a dump could not be written.
 bool RunReplay(const ReplayOptions& options, std::ostream* log,
-               const std::function<void(const FrameRecord&)>& observe = nullptr);
+               const std::function<void(const FrameRecord&)>& observe = nullptr,
+               std::ostream* hashes = nullptr);
 
 }  // namespace pellaris::replay

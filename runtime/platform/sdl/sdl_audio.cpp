@@ -6,7 +6,9 @@ namespace {
 
 constexpr int kAudioRate = 44100;
 constexpr int kAudioChannels = 2;
-constexpr Uint16 kAudioFrames = 1024;  // about 23 ms: the most the mix may lag behind the game
+// About 23 ms. The mixer places each start at its moment within a block, so the block size is only
+// latency, not timing; 512 and 256 frames underran on PulseAudio on a loaded machine, 1024 did not.
+constexpr Uint16 kAudioFrames = 1024;
 
 bool Playable(const SDL_AudioSpec& device) {
   return (device.freq == 44100 || device.freq == 48000) && device.channels == kAudioChannels &&

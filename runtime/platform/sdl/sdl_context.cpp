@@ -1,5 +1,6 @@
 #include "runtime/platform/sdl/sdl_context.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 
@@ -76,16 +77,9 @@ bool TranslateWindowEvent(const SDL_WindowEvent& sdl, Event& event) {
 
 }  // namespace
 
-// ---- Windows
-
-SdlWindow::~SdlWindow() {
-  presenter_.reset();
-  SDL_DestroyWindow(window_);
-}
-
 // ---- The context
 
-SdlContext::SdlContext() {
+SdlContext::SdlContext(const SdlOptions& options) : options_(options) {
   // SDL turns SIGINT and SIGTERM into SDL_QUIT, which the game takes as a request to end, so the
   // end routine runs. Closing a window must not post it too: in full screen the close box is ignored.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -151,7 +145,7 @@ SdlWindow* SdlContext::Find(WindowId window) {
 
 // A full-screen picture waits for the retrace unless the display refreshes more slowly than the game
 // updates, when the frame timer alone paces it; a window's always does.
-WindowId SdlContext::Adopt(SDL_Window* window, bool fullScreen) {
+WindowId SdlContext::Adopt(SDL_Window* window, bool fullScreen, int logicalWidth, int logicalHeight) {
   if (!window) return 0;
   if (!pathChosen_) {
     path_ = ChoosePresentPath();
@@ -165,7 +159,8 @@ WindowId SdlContext::Adopt(SDL_Window* window, bool fullScreen) {
     return 0;
   }
   const WindowId id = SDL_GetWindowID(window);
-  windows_[id] = std::make_unique<SdlWindow>(window, std::move(presenter), fullScreen);
+  windows_[id] = std::make_unique<SdlWindow>(window, std::move(presenter), fullScreen, logicalWidth,
+                                             logicalHeight, options_.scaling);
   return id;
 }
 
@@ -179,6 +174,23 @@ int SdlContext::DisplayRefresh(SDL_Window* window) {
 void SdlContext::Forget(WindowId window) {
   if (warp_.window == window) warp_ = Warp{};
   windows_.erase(window);
+}
+
+void SdlContext::ToggleFullScreen(WindowId id) {
+  SdlWindow* window = Find(id);
+  if (!window) return;
+  SDL_Window* shown = window->Window();
+  if (!window->ShownFullScreen()) {
+    SDL_SetWindowFullscreen(shown, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    return;
+  }
+  SDL_SetWindowFullscreen(shown, 0);
+  if (!window->OpenedFullScreen()) return;  // SDL gives the window back its own size
+  const int scale = std::max(options_.windowScale, 1);
+  SDL_SetWindowBordered(shown, SDL_TRUE);
+  SDL_SetWindowResizable(shown, SDL_TRUE);
+  SDL_SetWindowSize(shown, window->PictureWidth() * scale, window->PictureHeight() * scale);
+  SDL_SetWindowPosition(shown, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
 WindowId SdlContext::FocusedWindow() {
@@ -284,7 +296,14 @@ bool SdlContext::IsWarpLanding(const SDL_MouseMotionEvent& motion) {
 bool SdlContext::Translate(const SDL_Event& sdl, Event& event) {
   switch (sdl.type) {
     case SDL_WINDOWEVENT:
-      return TranslateWindowEvent(sdl.window, event);
+      if (!TranslateWindowEvent(sdl.window, event)) return false;
+      // A full-screen display the player has put in a window closes as any window does: the program ends.
+      if (event.type == EventType::CloseRequest) {
+        const SdlWindow* window = Find(event.window);
+        if (window && window->OpenedFullScreen() && !window->ShownFullScreen())
+          event.type = EventType::QuitRequest;
+      }
+      return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       event.type = sdl.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp;

@@ -11,32 +11,14 @@
 
 #include "runtime/platform/event_queue.h"
 #include "runtime/platform/platform.h"
-#include "runtime/platform/sdl/sdl_presenter.h"
+#include "runtime/platform/sdl/sdl_platform.h"
+#include "runtime/platform/sdl/sdl_window.h"
 
 namespace rt::platform {
 
-// A window with what shows its pictures.
-class SdlWindow {
- public:
-  SdlWindow(SDL_Window* window, std::unique_ptr<Presenter> presenter, bool fullScreen)
-      : window_(window), presenter_(std::move(presenter)), fullScreen_(fullScreen) {}
-  ~SdlWindow();
-  SdlWindow(const SdlWindow&) = delete;
-  SdlWindow& operator=(const SdlWindow&) = delete;
-
-  SDL_Window* Window() const { return window_; }
-  Presenter& Shows() const { return *presenter_; }
-  bool FullScreen() const { return fullScreen_; }
-
- private:
-  SDL_Window* window_;
-  std::unique_ptr<Presenter> presenter_;
-  bool fullScreen_;
-};
-
 class SdlContext {
  public:
-  SdlContext();
+  explicit SdlContext(const SdlOptions& options);
   ~SdlContext();
   SdlContext(const SdlContext&) = delete;
   SdlContext& operator=(const SdlContext&) = delete;
@@ -53,11 +35,17 @@ class SdlContext {
 
   // The program's windows by id.
   SdlWindow* Find(WindowId window);
-  WindowId Adopt(SDL_Window* window, bool fullScreen);
+  // Takes a new window in at the logical client size the runtime asked for (a full-screen one at the
+  // desktop's size).
+  WindowId Adopt(SDL_Window* window, bool fullScreen, int logicalWidth, int logicalHeight);
+  const SdlOptions& Options() const { return options_; }
   // The refresh rate of the display the window is on; 0 when it is not known.
   static int DisplayRefresh(SDL_Window* window);
   static constexpr int kSlowestRetracedRefresh = 59;
   void Forget(WindowId window);
+  // Switches a window between full screen and a window; one opened full screen becomes a window of
+  // its picture's size, scaled as the options say.
+  void ToggleFullScreen(WindowId window);
   WindowId FocusedWindow();
 
   // Events: everything SDL has is taken into the queue, translated.
@@ -88,6 +76,7 @@ class SdlContext {
   bool Translate(const SDL_Event& sdl, Event& event);
   bool IsWarpLanding(const SDL_MouseMotionEvent& motion);
 
+  SdlOptions options_;
   bool videoTried_ = false, videoReady_ = false;
   bool pathChosen_ = false;
   PresentPath path_ = PresentPath::Surface;

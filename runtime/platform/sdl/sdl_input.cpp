@@ -59,15 +59,18 @@ void SdlInput::ConfineCursor(WindowId window, const Rect* clientArea) {
     ReleaseConfinement();
     warpDue_ = true;  // the grab may have moved the cursor where SDL does not see it
   }
-  confineArea_ = SDL_Rect{clientArea->x, clientArea->y, clientArea->width, clientArea->height};
+  const Rect area = found->ToOutput(*clientArea);
+  confineArea_ = SDL_Rect{area.x, area.y, area.width, area.height};
   SDL_SetWindowMouseRect(found->Window(), &confineArea_);
   SDL_SetWindowGrab(found->Window(), SDL_TRUE);
   confined_ = window;
 }
 
-void SdlInput::WarpCursor(WindowId window, int x, int y) {
+void SdlInput::WarpCursor(WindowId window, int logicalX, int logicalY) {
   SdlWindow* found = sdl_.Find(window);
   if (!found) return;
+  const Rect at = found->ToOutput(Rect{logicalX, logicalY, 1, 1});
+  const int x = at.x, y = at.y;
   // SDL forgets the cursor's position at every warp, so the next motion reports no distance: warp
   // only when the cursor is not where it should be, or may not be.
   int cursorX = 0, cursorY = 0;

@@ -211,11 +211,11 @@ int SdlPadAxis(PadAxis axis) {
   return name ? SDL_GameControllerGetAxisFromString(name) : SDL_CONTROLLER_AXIS_INVALID;
 }
 
-Rect FitToOutput(int width, int height, int outputWidth, int outputHeight) {
+Rect FitToOutput(int width, int height, int outputWidth, int outputHeight, Scaling scaling) {
   if (width <= 0 || height <= 0 || outputWidth <= 0 || outputHeight <= 0) return Rect{};
   const int wholeScale = std::min(outputWidth / width, outputHeight / height);
   Rect fit;
-  if (wholeScale >= 1) {
+  if (wholeScale >= 1 && scaling == Scaling::WholeNumber) {
     fit.width = width * wholeScale;
     fit.height = height * wholeScale;
   } else if (static_cast<std::int64_t>(outputWidth) * height <=

@@ -17,9 +17,15 @@ bool PadButtonFromSdl(int sdlButton, PadButton& button);
 bool PadAxisFromSdl(int sdlAxis, PadAxis& axis);
 int SdlPadButton(PadButton button);
 int SdlPadAxis(PadAxis axis);
-// Where a width x height picture goes on an output of the given size: the largest whole multiple that
-// fits (sharp pixels), or, on an output smaller than the picture, the largest size of the same shape;
-// centred either way.
-Rect FitToOutput(int width, int height, int outputWidth, int outputHeight);
+// How a picture is scaled to an output larger than itself.
+enum class Scaling {
+  WholeNumber,  // by the largest whole number that fits: every pixel the same size
+  Fit,          // to the largest size of the same shape
+};
+
+// Where a width x height picture goes on an output of the given size: scaled as asked, or, on an output
+// smaller than the picture, to the largest size of the same shape; centred either way.
+Rect FitToOutput(int width, int height, int outputWidth, int outputHeight,
+                 Scaling scaling = Scaling::WholeNumber);
 
 }  // namespace rt::platform

@@ -10,8 +10,10 @@ namespace {
 // The context first: the facets use it until they are gone.
 class SdlMachine : public SdlBackend {
  public:
+  explicit SdlMachine(const SdlOptions& options) : sdl_(options) {}
   Backend Facets() override { return Backend{&video_, &input_, &audio_, &clock_, &dialogs_, &process_}; }
   int LoadPadMappings(const std::string& path) override { return sdl_.LoadPadMappings(path); }
+  void ToggleFullScreen() override { sdl_.ToggleFullScreen(sdl_.FocusedWindow()); }
 
  private:
   SdlContext sdl_;
@@ -25,8 +27,8 @@ class SdlMachine : public SdlBackend {
 
 }  // namespace
 
-std::unique_ptr<SdlBackend> CreateSdlBackend() {
-  return std::make_unique<SdlMachine>();
+std::unique_ptr<SdlBackend> CreateSdlBackend(const SdlOptions& options) {
+  return std::make_unique<SdlMachine>(options);
 }
 
 }  // namespace rt::platform

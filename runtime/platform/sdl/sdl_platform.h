@@ -8,7 +8,16 @@
 
 #include "runtime/platform/platform.h"
 
+#include "runtime/platform/sdl/sdl_mapping.h"
+
 namespace rt::platform {
+
+// How the program's windows appear; the defaults are a window exactly the size the runtime asks for.
+struct SdlOptions {
+  int windowScale = 1;  // windows open this many times the size asked; 0: the largest that fits comfortably
+  bool resizable = false;
+  Scaling scaling = Scaling::WholeNumber;  // how a picture fills a larger window or the full screen
+};
 
 class SdlBackend {
  public:
@@ -21,8 +30,10 @@ class SdlBackend {
   // the file, -1 when it is no file or cannot be read. A pad plugged in already and mapped only now is
   // reported as added.
   virtual int LoadPadMappings(const std::string& path) = 0;
+  // Switches the program's focused window between full screen and a window, keeping everything in it.
+  virtual void ToggleFullScreen() = 0;
 };
 
-std::unique_ptr<SdlBackend> CreateSdlBackend();
+std::unique_ptr<SdlBackend> CreateSdlBackend(const SdlOptions& options = SdlOptions{});
 
 }  // namespace rt::platform

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <vector>
 
 #include "runtime/platform/sdl/sdl_facets.h"
@@ -25,13 +26,26 @@ void SdlVideo::Reveal(SdlWindow& window) {
   window.Shows().ShowBlack();
 }
 
+// The whole scale at which a window of the given client size fits comfortably on the desktop: within
+// nine tenths of its usable area, leaving room for panels and the window's own frame.
+int ComfortableScale(int width, int height) {
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1;
+  return std::max(1, std::min(usable.w * 9 / 10 / width, usable.h * 9 / 10 / height));
+}
+
 WindowId SdlVideo::CreateWindow(const WindowDesc& desc) {
   if (!sdl_.EnsureVideo() || desc.clientWidth <= 0 || desc.clientHeight <= 0) return 0;
-  const Uint32 flags = SDL_WINDOW_HIDDEN | (desc.decorated ? 0 : SDL_WINDOW_BORDERLESS);
+  const SdlOptions& options = sdl_.Options();
+  const int scale =
+      options.windowScale > 0 ? options.windowScale : ComfortableScale(desc.clientWidth, desc.clientHeight);
+  const Uint32 flags = SDL_WINDOW_HIDDEN | (desc.decorated ? 0 : SDL_WINDOW_BORDERLESS) |
+                       (options.resizable ? SDL_WINDOW_RESIZABLE : 0);
   const int x = desc.centred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : desc.x;
   const int y = desc.centred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : desc.y;
-  const WindowId id = sdl_.Adopt(
-      SDL_CreateWindow(desc.title.c_str(), x, y, desc.clientWidth, desc.clientHeight, flags), false);
+  SDL_Window* made =
+      SDL_CreateWindow(desc.title.c_str(), x, y, desc.clientWidth * scale, desc.clientHeight * scale, flags);
+  const WindowId id = sdl_.Adopt(made, false, desc.clientWidth, desc.clientHeight);
   SdlWindow* window = sdl_.Find(id);
   if (!window || !desc.visible) return id;
   Reveal(*window);
@@ -50,7 +64,7 @@ WindowId SdlVideo::CreateFullScreenWindow(const std::string& title) {
   const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_FULLSCREEN_DESKTOP;
   const WindowId id = sdl_.Adopt(
       SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags),
-      true);
+      true, width, height);
   if (SdlWindow* window = sdl_.Find(id)) Reveal(*window);
   return id;
 }
@@ -85,11 +99,13 @@ void SdlVideo::SetWindowIcon(WindowId window, const std::uint32_t* pixels, int w
   SDL_FreeSurface(surface);
 }
 
+// The runtime sees the client area at the size it asked for, wherever the window is.
 bool SdlVideo::WindowGeometry(WindowId window, Rect& outer, Rect& client) {
   SdlWindow* found = sdl_.Find(window);
   if (!found) return false;
   SDL_GetWindowPosition(found->Window(), &client.x, &client.y);
-  SDL_GetWindowSize(found->Window(), &client.width, &client.height);
+  client.width = found->LogicalWidth();
+  client.height = found->LogicalHeight();
   int top = 0, left = 0, bottom = 0, right = 0;
   if (SDL_GetWindowBordersSize(found->Window(), &top, &left, &bottom, &right) != 0)
     top = left = bottom = right = 0;
@@ -107,15 +123,7 @@ void SdlVideo::Present(WindowId window, const std::uint32_t* pixels, int width, 
                        const Rect& dest) {
   SdlWindow* found = sdl_.Find(window);
   if (!found || !pixels || width <= 0 || height <= 0) return;
-  Presenter& shows = found->Shows();
-  if (found->FullScreen()) {
-    const Rect output = shows.OutputSize();
-    shows.Show(pixels, width, height, pitchBytes, FitToOutput(width, height, output.width, output.height));
-    return;
-  }
-  const bool sized = dest.width > 0 && dest.height > 0;
-  shows.Show(pixels, width, height, pitchBytes,
-             Rect{dest.x, dest.y, sized ? dest.width : width, sized ? dest.height : height});
+  found->Show(pixels, width, height, pitchBytes, dest);
 }
 
 }  // namespace rt::platform

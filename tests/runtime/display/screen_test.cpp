@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "runtime/display/pixel_format.h"
+#include "runtime/display/windowed_screen.h"
 #include "tests/runtime/display/display_fixture.h"
 
 namespace rt::test {
@@ -337,6 +338,34 @@ TEST_F(FramePacingTest, FullScreenIsPacedByThePresentAlone) {
   EXPECT_EQ(machine.Micros(), start);
   EXPECT_EQ(machine.FrameCount(), 5);
 }
+
+// A screen the player holds reads as inactive, so the game shows its paused frame, and yet goes on
+// presenting it, in full screen as in a window.
+class HeldScreenTest : public DisplayTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(HeldScreenTest, ReadsAsInactiveAndKeepsPresenting) {
+  const bool windowed = GetParam();
+  if (windowed) {
+    ASSERT_NE(OpenWindow(0, 0, 0, 640, 400, "game"), 0);
+    ASSERT_EQ(OpenWindowedScreen(WindowHandle(0), 0, 0, 640, 400), 1);
+    machine.GiveFocusTo(static_cast<platform::WindowId>(WindowHandle(0)));
+  } else {
+    OpenFullScreen();
+  }
+  ASSERT_EQ(ScreenActive(), 1);
+  HoldScreen(true);
+  const std::size_t shown = machine.Presents().size();
+  FlipBuffers();
+  FlipBuffers();
+  EXPECT_EQ(ScreenActive(), 0);
+  EXPECT_FALSE(FullScreenInactive());
+  EXPECT_EQ(machine.Presents().size(), shown + 2);
+  HoldScreen(false);
+  EXPECT_EQ(ScreenActive(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, HeldScreenTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Windowed" : "FullScreen"; });
 
 // A display refreshing at the game's rate paces it by its retrace; on any other, or one whose rate is
 // not known, the frame timer keeps the game at 60 updates a second.

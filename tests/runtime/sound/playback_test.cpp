@@ -1,4 +1,5 @@
 // Playing numbered sounds: what comes out of the device after a play, restarts and mixing.
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -9,12 +10,13 @@ namespace {
 
 const PcmFormat kGameFormat{22050, 1, 16};
 
-// A few hundred frames of busy 16-bit noise: any lost, repeated or shifted frame shows.
+// A few hundred frames of busy 16-bit noise: any lost, repeated or shifted frame shows. It stays
+// 12 dB down, below the limiter's threshold even after resampling, so it must come out exactly.
 Bytes NoiseSamples(std::uint32_t seed, int count) {
   Bytes samples;
   for (int i = 0; i < count; ++i) {
     seed = seed * 1664525u + 1013904223u;
-    Put16(samples, seed >> 16);
+    Put16(samples, static_cast<unsigned>(static_cast<std::int16_t>(seed >> 16) / 4) & 0xFFFF);
   }
   return samples;
 }
@@ -64,13 +66,24 @@ TEST_P(PlaybackTest, SoundContinuesAcrossBlocksAndStopsAtItsEnd) {
   EXPECT_TRUE(Silent(Slice(played, expected_.size(), played.size() - expected_.size())));
 }
 
-TEST_P(PlaybackTest, PlayingAgainCutsTheFirstPlayingOffAndStartsFromTheBeginning) {
+TEST_P(PlaybackTest, PlayingAgainFadesTheFirstPlayingOutAndStartsFromTheBeginning) {
   ASSERT_EQ(PlaySoundEffect(0), 1);
   const Bytes first = Render(60);
   EXPECT_EQ(first, Slice(expected_, 0, 60 * BytesPerFrame()));
   ASSERT_EQ(PlaySoundEffect(0), 1);
   const Bytes block = Render(frames_ + 10);
-  EXPECT_EQ(Slice(block, 0, expected_.size()), expected_);
+  // Over the new start lies the first playing, going on where it was and fading within 2 ms: a
+  // cut would leave a step in the waveform, heard as a click.
+  const std::vector<double> heard = Levels(block), start = Levels(expected_);
+  const auto fadeFrames = static_cast<std::size_t>(format_.rate / 500);
+  const auto channels = static_cast<std::size_t>(format_.channels);
+  EXPECT_NE(heard[0], start[0]);
+  for (std::size_t i = 0; i < fadeFrames * channels; ++i) {
+    const double firstGoingOn = start[60 * channels + i];
+    EXPECT_LE(std::abs(heard[i] - start[i]), std::abs(firstGoingOn) + 1 / 32768.0) << "sample " << i;
+  }
+  const std::size_t fadeBytes = fadeFrames * BytesPerFrame();
+  EXPECT_EQ(Slice(block, fadeBytes, expected_.size() - fadeBytes), Slice(expected_, fadeBytes, expected_.size() - fadeBytes));
   EXPECT_TRUE(Silent(Slice(block, expected_.size(), 10 * BytesPerFrame())));
 }
 
@@ -168,25 +181,28 @@ TEST_P(MixingTest, LateStartMixesFromItsOwnBeginning) {
   EXPECT_EQ(LevelAt(block, 3), 100 / 32768.0);
 }
 
-TEST_P(MixingTest, LoudOverlapsClipAtFullScaleInsteadOfWrapping) {
+TEST_P(MixingTest, LoudOverlapsStayBelowFullScaleWithoutWrapping) {
   Load(0, {30000, -30000, 32767, -32768, 20000});
   Load(1, {30000, -30000, 32767, -32768, -20000});
   ASSERT_EQ(PlaySoundEffect(0), 1);
   ASSERT_EQ(PlaySoundEffect(1), 1);
   const Bytes block = Render(5);
-  EXPECT_EQ(LevelAt(block, 0), PositiveFullScale());
-  EXPECT_EQ(LevelAt(block, 1), NegativeFullScale());
-  EXPECT_EQ(LevelAt(block, 2), PositiveFullScale());
-  EXPECT_EQ(LevelAt(block, 3), NegativeFullScale());
+  for (int frame = 0; frame < 4; ++frame) {
+    const double level = LevelAt(block, frame);
+    EXPECT_GT(std::abs(level), 0.7) << "frame " << frame;
+    EXPECT_LT(level, PositiveFullScale()) << "frame " << frame;
+    EXPECT_GT(level, NegativeFullScale()) << "frame " << frame;
+    EXPECT_EQ(level > 0, frame % 2 == 0) << "frame " << frame;
+  }
   EXPECT_EQ(LevelAt(block, 4), 0.0);
 }
 
-TEST_P(MixingTest, ClippingAppliesToTheWholeSumNotToEachVoiceInTurn) {
-  Load(0, {30000});
-  Load(1, {30000});
-  Load(2, {-30000});
+TEST_P(MixingTest, LimitingAppliesToTheWholeSumNotToEachVoiceInTurn) {
+  Load(0, {20000});
+  Load(1, {20000});
+  Load(2, {-20000});
   for (ObjectNumber number : {0, 1, 2}) ASSERT_EQ(PlaySoundEffect(number), 1);
-  EXPECT_EQ(LevelAt(Render(1), 0), 30000 / 32768.0);
+  EXPECT_EQ(LevelAt(Render(1), 0), 20000 / 32768.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, PlaybackTest, ::testing::ValuesIn(kDeviceFormats), FormatName);

@@ -37,6 +37,10 @@ expect 1 "cannot write /dev/full" --frames 3 --log /dev/full
 expect 1 "cannot make the folder" --frames 3 --dump /dev/null/shots --dump-at 2
 expect 0 "" --frames 3 --dump "$work/new/shots" --dump-at 2
 [ -f "$work/new/shots/frame-000002.png" ] || { echo "FAIL: --dump did not make its folder"; failures=$((failures + 1)); }
+expect 1 "cannot write /dev/full" --frames 3 --audio /dev/full
+expect 0 "" --frames 3 --audio "$work/run.wav"
+[ "$(head -c 4 "$work/run.wav")" = RIFF ] && [ "$(stat -c %s "$work/run.wav")" -gt 8000 ] ||
+  { echo "FAIL: --audio wrote no sound file"; failures=$((failures + 1)); }
 # Without --frames a run still ends: here by the script's Escape.
 expect 0 "" --script "$work/quit.txt" --log "$work/quit.jsonl"
 [ "$(wc -l <"$work/quit.jsonl")" -ge 2 ] || { echo "FAIL: no log of the run"; failures=$((failures + 1)); }

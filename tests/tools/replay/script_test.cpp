@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "runtime/platform/headless/headless_platform.h"
+#include "tools/replay/machine.h"
 #include "tools/replay/replay.h"
 #include "tools/replay/script.h"
 
@@ -35,7 +35,7 @@ TEST(ReplayScript, PadLinesDriveTheMachinesPad) {
       "2 pad up dpup\n3 pad disconnect\n4 pad connect\n");
   ASSERT_EQ(parsed.error, "");
   rt::platform::HeadlessPlatform machine;
-  for (const ScriptEvent& event : parsed.events) machine.At(static_cast<int>(event.frame), ToAction(event));
+  ScheduleScript(machine, parsed.events);
   using rt::platform::PadAxis;
   using rt::platform::PadButton;
   rt::platform::PadState state;

@@ -6,6 +6,8 @@
 
 #include <set>
 
+#include "runtime/platform/web/web_keys.h"
+
 namespace rt::platform {
 namespace {
 
@@ -16,6 +18,15 @@ TEST(SdlKeyCodes, TheGamesKeysHaveTheirCodes) {
   EXPECT_EQ(KeyCodeFromSdlScancode(SDL_SCANCODE_RSHIFT), 54);
   EXPECT_EQ(KeyCodeFromSdlScancode(SDL_SCANCODE_SPACE), 57);
   EXPECT_EQ(KeyCodeFromSdlScancode(SDL_SCANCODE_RCTRL), 157);
+}
+
+// The browser backend names the keys by KeyboardEvent.code; both backends know the same keys.
+TEST(SdlKeyCodes, TheBrowsersKeyNamesReachTheSameCodes) {
+  std::set<int> sdl, web;
+  for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode)
+    if (const int code = KeyCodeFromSdlScancode(scancode)) sdl.insert(code);
+  for (const std::string_view name : DomCodes()) web.insert(KeyCodeFromDomCode(name));
+  EXPECT_EQ(web, sdl);
 }
 
 TEST(SdlKeyCodes, ExtendedKeysAreTheirTwinsPlus128) {
