@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/platform/pad.h"
 #include "tools/replay/script.h"
 
 namespace {
@@ -26,9 +27,17 @@ bool InRange(const ScriptEvent& event) {
       return event.a >= -100000 && event.a <= 100000 && event.b >= -100000 && event.b <= 100000;
     case Type::Clock:
       return event.seconds >= -2147483647 && event.seconds <= 2147483647;
+    case Type::PadDown:
+    case Type::PadUp:
+      return rt::platform::ValidPadButton(event.a);
+    case Type::PadAxis:
+      return rt::platform::ValidPadAxis(event.a) && event.b >= rt::platform::kPadAxisMin &&
+             event.b <= rt::platform::kPadAxisMax;
     case Type::FocusLost:
     case Type::FocusGained:
     case Type::Close:
+    case Type::PadConnect:
+    case Type::PadDisconnect:
       return true;
   }
   return false;
@@ -56,6 +65,17 @@ std::string Line(const ScriptEvent& event) {
       return frame + "close";
     case Type::Clock:
       return frame + "clock " + std::to_string(event.seconds);
+    case Type::PadDown:
+      return frame + "pad down " + rt::platform::PadButtonName(static_cast<rt::platform::PadButton>(event.a));
+    case Type::PadUp:
+      return frame + "pad up " + rt::platform::PadButtonName(static_cast<rt::platform::PadButton>(event.a));
+    case Type::PadAxis:
+      return frame + "pad axis " + rt::platform::PadAxisName(static_cast<rt::platform::PadAxis>(event.a)) +
+             " " + std::to_string(event.b);
+    case Type::PadConnect:
+      return frame + "pad connect";
+    case Type::PadDisconnect:
+      return frame + "pad disconnect";
   }
   return frame;
 }

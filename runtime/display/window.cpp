@@ -200,6 +200,12 @@ int RawMessageNumber(const platform::Event& event) {
       return kRawDisplayChange;
     case EventType::QuitRequest:  // ends the program in a window and in full screen alike
       return kEventCloseRequest;
+    case EventType::PadAdded:  // pads are read as a state, not as messages
+    case EventType::PadRemoved:
+    case EventType::PadButtonDown:
+    case EventType::PadButtonUp:
+    case EventType::PadAxisMotion:
+      return kEventNone;
   }
   return 0;
 }

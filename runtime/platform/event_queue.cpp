@@ -1,6 +1,7 @@
 #include "runtime/platform/event_queue.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace rt::platform {
@@ -36,6 +37,17 @@ void EventQueue::Push(const Event& event) {
     case EventType::MouseWheel:
       RecordMouse(event);
       break;
+    case EventType::PadAdded:
+    case EventType::PadRemoved:
+    case EventType::PadButtonDown:
+    case EventType::PadButtonUp:
+    case EventType::PadAxisMotion: {
+      Event recorded = event;
+      if (!RecordPad(recorded)) return;
+      if (MergeAxisMotion(recorded)) return;
+      Queue(recorded);
+      return;
+    }
     default:
       break;
   }
@@ -50,6 +62,45 @@ void EventQueue::Queue(const Event& event) {
   }
   if (events_.size() == kMaxEvents) events_.pop_front();
   events_.push_back(event);
+}
+
+// False when the event changes nothing and is dropped; an axis value outside the range is clamped.
+bool EventQueue::RecordPad(Event& event) {
+  if (event.type == EventType::PadAdded) return pads_.try_emplace(event.pad).second;
+  const auto pad = pads_.find(event.pad);
+  if (pad == pads_.end()) return false;
+  switch (event.type) {
+    case EventType::PadRemoved:
+      pads_.erase(pad);
+      return true;
+    case EventType::PadButtonDown:
+    case EventType::PadButtonUp: {
+      const int button = static_cast<int>(event.padButton);
+      const bool down = event.type == EventType::PadButtonDown;
+      if (!ValidPadButton(button) || pad->second.buttons[button] == down) return false;
+      pad->second.buttons[button] = down;
+      return true;
+    }
+    default: {
+      const int axis = static_cast<int>(event.padAxis);
+      if (!ValidPadAxis(axis)) return false;
+      event.axisValue = std::clamp(event.axisValue, kPadAxisMin, kPadAxisMax);
+      if (pad->second.axes[axis] == event.axisValue) return false;
+      pad->second.axes[axis] = static_cast<std::int16_t>(event.axisValue);
+      return true;
+    }
+  }
+}
+
+bool EventQueue::MergeAxisMotion(const Event& event) {
+  if (event.type != EventType::PadAxisMotion) return false;
+  for (auto it = events_.rbegin(); it != events_.rend() && it->type == EventType::PadAxisMotion; ++it) {
+    if (it->pad == event.pad && it->padAxis == event.padAxis) {
+      it->axisValue = event.axisValue;
+      return true;
+    }
+  }
+  return false;
 }
 
 bool EventQueue::Pop(Event& event) {
@@ -101,6 +152,18 @@ void EventQueue::ReadKeyState(std::uint8_t state[256]) const {
 
 bool EventQueue::KeyHeld(int scanCode) const {
   return ValidScanCode(scanCode) && keys_[scanCode] != 0;
+}
+
+// An axis equally far from rest on two pads takes the value of the lower instance id.
+void EventQueue::ReadPadState(PadState& state) const {
+  state = PadState{};
+  state.connected = static_cast<int>(pads_.size());
+  for (const auto& [id, pad] : pads_) {
+    for (int i = 0; i < kPadButtonCount; ++i) state.buttons[i] = state.buttons[i] || pad.buttons[i];
+    for (int i = 0; i < kPadAxisCount; ++i) {
+      if (std::abs(pad.axes[i]) > std::abs(state.axes[i])) state.axes[i] = pad.axes[i];
+    }
+  }
 }
 
 int EventQueue::TakeMouseEvents(MouseEvent* out, int max) {

@@ -29,6 +29,7 @@ class NoInput : public InputFacet {
   bool NextEvent(Event&, int) override { return false; }
   void ReadKeyState(std::uint8_t state[256]) override { std::memset(state, 0, 256); }
   int TakeMouseEvents(MouseEvent*, int) override { return 0; }
+  void ReadPadState(PadState& state) override { state = PadState{}; }
   bool HasKeyboard() override { return false; }
   bool HasMouse() override { return false; }
   void ShowCursor(bool) override {}

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/platform/pad.h"
+
 namespace rt::platform {
 
 // 0 names no window.
@@ -42,6 +44,12 @@ enum class EventType {
   AudioDeviceLost,
   DisplayChanged,  // a monitor or resolution change; full-screen presentation re-reads the desktop
   QuitRequest,     // the system asks the program to end (SIGINT, SIGTERM, logout); no window
+  // Game controllers, never addressed to a window; `pad` says which.
+  PadAdded,    // plugged in, or present when input started
+  PadRemoved,  // unplugged: whatever it held is released
+  PadButtonDown,
+  PadButtonUp,
+  PadAxisMotion,  // the axis's new value in axisValue
 };
 
 struct Event {
@@ -52,6 +60,10 @@ struct Event {
   int dx = 0, dy = 0;
   int wheel = 0;
   int x = 0, y = 0, width = 0, height = 0;  // Moved / Resized
+  int pad = 0;  // the pad's instance id: the backend's, unique while the program runs
+  PadButton padButton = PadButton::A;
+  PadAxis padAxis = PadAxis::LeftX;
+  int axisValue = 0;  // kPadAxisMin..kPadAxisMax
 };
 
 enum class MessageButtons { Ok, YesNo };
@@ -112,18 +124,21 @@ class VideoFacet {
                        const Rect& dest) = 0;
 };
 
-// Events, the keyboard's and the mouse's state, and the cursor.
+// Events, the keyboard's, the mouse's and the game controllers' state, and the cursor.
 class InputFacet {
  public:
   virtual ~InputFacet() = default;
   // One event, or false when none is pending (timeoutMs 0) or none came in time (-1 waits forever).
   virtual bool NextEvent(Event& event, int timeoutMs) = 0;
-  // Device state, kept by the backend from every event it takes (both calls take pending events
-  // first). Keys in the keyboard's numbering: 0x80 while held, else 0; auto-repeat never changes it.
+  // Device state, kept by the backend from every event it takes (the three calls below take pending
+  // events first). Keys in the keyboard's numbering: 0x80 while held, else 0; auto-repeat never
+  // changes it.
   virtual void ReadKeyState(std::uint8_t state[256]) = 0;
   // Moves up to `max` of the mouse's records since the last call into `out`, oldest first, and
   // returns how many; the rest wait for the next call.
   virtual int TakeMouseEvents(MouseEvent* out, int max) = 0;
+  // The connected pads taken together (see PadState); all released and at rest with none connected.
+  virtual void ReadPadState(PadState& state) = 0;
   virtual bool HasKeyboard() = 0;
   virtual bool HasMouse() = 0;
   // Relative mode hides the cursor and reports motion without an edge.

@@ -29,6 +29,16 @@ Action ToAction(const ScriptEvent& event) {
       return Action::Close();
     case Type::Clock:
       return Action::JumpClock(event.seconds);
+    case Type::PadDown:
+      return Action::PadDown(static_cast<rt::platform::PadButton>(event.a));
+    case Type::PadUp:
+      return Action::PadUp(static_cast<rt::platform::PadButton>(event.a));
+    case Type::PadAxis:
+      return Action::MovePadAxis(static_cast<rt::platform::PadAxis>(event.a), event.b);
+    case Type::PadConnect:
+      return Action::ConnectPad();
+    case Type::PadDisconnect:
+      return Action::DisconnectPad();
   }
   return Action::Close();
 }

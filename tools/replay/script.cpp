@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "runtime/platform/pad.h"
+
 namespace pellaris::replay {
 
 namespace {
@@ -29,10 +31,59 @@ bool ParseInt(std::string_view word, int low, int high, int& out) {
   return ParseNumber(word, out) && out >= low && out <= high;
 }
 
-// Fills `event` from the words after the frame number; false when they do not form an event.
-bool ParseEvent(const std::vector<std::string_view>& w, ScriptEvent& event) {
+template <typename Control, typename NameOf>
+std::string NameList(int count, NameOf name) {
+  std::string list;
+  for (int i = 0; i < count; ++i) list += std::string(i == 0 ? "" : ", ") + name(static_cast<Control>(i));
+  return list;
+}
+
+// The words after "pad"; `reason` says what is wrong when they do not form an event.
+bool ParsePadEvent(const std::vector<std::string_view>& w, ScriptEvent& event, std::string& reason) {
+  using Type = ScriptEvent::Type;
+  using rt::platform::PadAxis;
+  using rt::platform::PadButton;
+  const std::size_t n = w.size();
+  if (n == 3 && (w[2] == "connect" || w[2] == "disconnect")) {
+    event.type = w[2] == "connect" ? Type::PadConnect : Type::PadDisconnect;
+    return true;
+  }
+  if (n == 4 && (w[2] == "down" || w[2] == "up")) {
+    event.type = w[2] == "down" ? Type::PadDown : Type::PadUp;
+    PadButton button{};
+    if (!rt::platform::PadButtonFromName(w[3], button)) {
+      reason = "\"" + Printable(w[3]) + "\" is not a pad button (" +
+               NameList<PadButton>(rt::platform::kPadButtonCount, rt::platform::PadButtonName) + ")";
+      return false;
+    }
+    event.a = static_cast<int>(button);
+    return true;
+  }
+  if (n == 5 && w[2] == "axis") {
+    event.type = Type::PadAxis;
+    PadAxis axis{};
+    if (!rt::platform::PadAxisFromName(w[3], axis)) {
+      reason = "\"" + Printable(w[3]) + "\" is not a pad axis (" +
+               NameList<PadAxis>(rt::platform::kPadAxisCount, rt::platform::PadAxisName) + ")";
+      return false;
+    }
+    event.a = static_cast<int>(axis);
+    if (!ParseInt(w[4], rt::platform::kPadAxisMin, rt::platform::kPadAxisMax, event.b)) {
+      reason = "a pad axis value is a whole number from -32768 to 32767";
+      return false;
+    }
+    return true;
+  }
+  reason = "a pad line is 'F pad down|up BUTTON', 'F pad axis AXIS VALUE' or 'F pad connect|disconnect'";
+  return false;
+}
+
+// Fills `event` from the words after the frame number; false when they do not form an event, with
+// the reason when there is more to say than that.
+bool ParseEvent(const std::vector<std::string_view>& w, ScriptEvent& event, std::string& reason) {
   using Type = ScriptEvent::Type;
   const std::size_t n = w.size();
+  if (n >= 2 && w[1] == "pad") return ParsePadEvent(w, event, reason);
   if (n == 4 && w[1] == "key" && (w[2] == "down" || w[2] == "up")) {
     event.type = w[2] == "down" ? Type::KeyDown : Type::KeyUp;
     return ParseInt(w[3], 0, 255, event.a);
@@ -96,11 +147,11 @@ ParseResult ParseScript(std::string_view text) {
     const std::vector<std::string_view> words = Words(line);
     if (words.empty()) continue;
     ScriptEvent event;
-    std::string problem;
+    std::string problem, reason;
     if (!ParseFrame(words[0], event.frame)) {
       problem = "the frame number must be a whole number from 1 to " + std::to_string(kLastScriptFrame);
-    } else if (!ParseEvent(words, event)) {
-      problem = "cannot read \"" + Printable(line) + "\"";
+    } else if (!ParseEvent(words, event, reason)) {
+      problem = "cannot read \"" + Printable(line) + "\"" + (reason.empty() ? "" : ": " + reason);
     }
     if (!problem.empty()) {
       result.events.clear();

@@ -1,6 +1,9 @@
 // The replay tool's input script: one event per line, "FRAME WHAT ARGS", '#' starting a comment.
 //   F key down CODE | F key up CODE | F button down N | F button up N | F move DX DY
 //   F focus lost | F focus gained | F close | F clock SECONDS
+//   F pad down BUTTON | F pad up BUTTON | F pad axis AXIS VALUE | F pad connect | F pad disconnect
+// (a pad's buttons and axes by SDL's names, VALUE from -32768 to 32767; one pad, plugged in by its
+// first button or axis line)
 #pragma once
 
 #include <cstdint>
@@ -14,10 +17,25 @@ namespace pellaris::replay {
 inline constexpr std::int64_t kLastScriptFrame = 2147483647;
 
 struct ScriptEvent {
-  enum class Type { KeyDown, KeyUp, ButtonDown, ButtonUp, Move, FocusLost, FocusGained, Close, Clock };
+  enum class Type {
+    KeyDown,
+    KeyUp,
+    ButtonDown,
+    ButtonUp,
+    Move,
+    FocusLost,
+    FocusGained,
+    Close,
+    Clock,
+    PadDown,
+    PadUp,
+    PadAxis,
+    PadConnect,
+    PadDisconnect,
+  };
   std::int64_t frame = 0;
   Type type = Type::Close;
-  int a = 0, b = 0;          // key code, button, or motion dx and dy
+  int a = 0, b = 0;          // key code, button, motion dx and dy, pad button, or pad axis and value
   std::int64_t seconds = 0;  // clock
 };
 

@@ -228,7 +228,58 @@ void HeadlessPlatform::Apply(const Action& action) {
       return Send(EventType::DisplayChanged, 0);
     case Action::Kind::QuitRequest:
       return Send(EventType::QuitRequest, 0);
+    case Action::Kind::PadConnect:
+    case Action::Kind::PadDisconnect:
+    case Action::Kind::PadButtonDown:
+    case Action::Kind::PadButtonUp:
+    case Action::Kind::PadAxis:
+      return ApplyPad(action);
   }
+}
+
+int HeadlessPlatform::PlugPad(int pad) {
+  const auto [it, plugged] = pads_.try_emplace(pad, nextPadId_);
+  if (plugged) {
+    ++nextPadId_;
+    Event event;
+    event.type = EventType::PadAdded;
+    event.pad = it->second;
+    queue_.Push(event);
+  }
+  return it->second;
+}
+
+void HeadlessPlatform::ApplyPad(const Action& action) {
+  Event event;
+  switch (action.kind) {
+    case Action::Kind::PadConnect:
+      PlugPad(action.pad);
+      return;
+    case Action::Kind::PadDisconnect: {
+      const auto it = pads_.find(action.pad);
+      if (it == pads_.end()) return;
+      event.type = EventType::PadRemoved;
+      event.pad = it->second;
+      pads_.erase(it);
+      break;
+    }
+    case Action::Kind::PadButtonDown:
+    case Action::Kind::PadButtonUp:
+      if (!ValidPadButton(action.code)) return;
+      event.type =
+          action.kind == Action::Kind::PadButtonDown ? EventType::PadButtonDown : EventType::PadButtonUp;
+      event.padButton = static_cast<PadButton>(action.code);
+      event.pad = PlugPad(action.pad);
+      break;
+    default:
+      if (!ValidPadAxis(action.code)) return;
+      event.type = EventType::PadAxisMotion;
+      event.padAxis = static_cast<PadAxis>(action.code);
+      event.axisValue = action.x;
+      event.pad = PlugPad(action.pad);
+      break;
+  }
+  queue_.Push(event);
 }
 
 void HeadlessPlatform::Send(EventType type, WindowId window) {
@@ -403,8 +454,8 @@ void HeadlessPlatform::SetPresentCallback(std::function<void(const PresentedFram
   presentCallback_ = std::move(callback);
 }
 
-void HeadlessVideo::Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
-                            const Rect& dest) {
+void HeadlessVideo::Present(WindowId window, const std::uint32_t* pixels, int width, int height,
+                            int pitchBytes, const Rect& dest) {
   HeadlessWindow* found = machine_.Find(window);
   if (!found || !pixels || width <= 0 || height <= 0) return;
   ++found->presents;
@@ -449,6 +500,10 @@ void HeadlessInput::ReadKeyState(std::uint8_t state[256]) {
 
 int HeadlessInput::TakeMouseEvents(MouseEvent* out, int max) {
   return machine_.queue_.TakeMouseEvents(out, max);
+}
+
+void HeadlessInput::ReadPadState(PadState& state) {
+  machine_.queue_.ReadPadState(state);
 }
 
 bool HeadlessInput::HasKeyboard() {

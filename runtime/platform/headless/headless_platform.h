@@ -32,11 +32,19 @@ struct Action {
     AudioDeviceLost,
     DisplayChanged,
     QuitRequest,  // the system asks the program to end (a termination signal)
+    // Virtual game controllers, numbered from 0 in `pad`. Each plug-in gets a new instance id, as with
+    // SDL; a button or axis action plugs in a pad that is not connected.
+    PadConnect,
+    PadDisconnect,
+    PadButtonDown,
+    PadButtonUp,
+    PadAxis,  // the axis in code, its value in x
   };
   Kind kind = Kind::KeyDown;
-  int code = 0;      // scan code or button
-  int x = 0, y = 0;  // motion, wheel steps in x, or the new window position
+  int code = 0;      // scan code, button, or pad button or axis
+  int x = 0, y = 0;  // motion, wheel steps in x, the new window position, or a pad axis's value in x
   std::int64_t seconds = 0;
+  int pad = 0;
 
   static Action KeyDown(int scanCode) { return {Kind::KeyDown, scanCode}; }
   static Action KeyUp(int scanCode) { return {Kind::KeyUp, scanCode}; }
@@ -52,6 +60,17 @@ struct Action {
   static Action LoseAudioDevice() { return {Kind::AudioDeviceLost}; }
   static Action ChangeDisplay() { return {Kind::DisplayChanged}; }
   static Action Quit() { return {Kind::QuitRequest}; }
+  static Action ConnectPad(int pad = 0) { return {Kind::PadConnect, 0, 0, 0, 0, pad}; }
+  static Action DisconnectPad(int pad = 0) { return {Kind::PadDisconnect, 0, 0, 0, 0, pad}; }
+  static Action PadDown(PadButton button, int pad = 0) {
+    return {Kind::PadButtonDown, static_cast<int>(button), 0, 0, 0, pad};
+  }
+  static Action PadUp(PadButton button, int pad = 0) {
+    return {Kind::PadButtonUp, static_cast<int>(button), 0, 0, 0, pad};
+  }
+  static Action MovePadAxis(PadAxis axis, int value, int pad = 0) {
+    return {Kind::PadAxis, static_cast<int>(axis), value, 0, 0, pad};
+  }
 };
 
 struct HeadlessWindow {
@@ -126,6 +145,7 @@ class HeadlessInput : public InputFacet {
   bool NextEvent(Event& event, int timeoutMs) override;
   void ReadKeyState(std::uint8_t state[256]) override;
   int TakeMouseEvents(MouseEvent* out, int max) override;
+  void ReadPadState(PadState& state) override;
   bool HasKeyboard() override;
   bool HasMouse() override;
   void ShowCursor(bool visible) override;
@@ -275,6 +295,8 @@ class HeadlessPlatform {
   void Focus(WindowId window);
   void Send(EventType type, WindowId window);
   void SendInput(const Event& event);
+  void ApplyPad(const Action& action);
+  int PlugPad(int pad);  // its instance id, plugging it in if it is not connected
   void ApplyMove(int x, int y);
   void Record(PresentedFrame frame);
   std::vector<std::uint8_t> RenderBytes(int frames, SampleFormat sample);
@@ -316,6 +338,8 @@ class HeadlessPlatform {
   int windowsCreated_ = 0;
   EventQueue queue_;
   CursorState cursor_;
+  std::map<int, int> pads_;  // the connected virtual pads' instance ids by number
+  int nextPadId_ = 0;
 
   // Message boxes and frames.
   std::deque<MessageAnswer> answers_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 
 #include "runtime/platform/sdl/sdl_mapping.h"
 
@@ -88,6 +89,7 @@ SdlContext::SdlContext(const SdlOptions& options) : options_(options) {
 
 SdlContext::~SdlContext() {
   windows_.clear();
+  for (const auto& [id, controller] : pads_) SDL_GameControllerClose(controller);
   SDL_Quit();
   if (catchingHangUp_) ReleaseHangUp();
 }
@@ -97,8 +99,35 @@ bool SdlContext::EnsureVideo() {
     videoTried_ = true;
     videoReady_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (videoReady_) SDL_StopTextInput();  // keys only, no typed characters
+    EnsurePads();                          // the pads come with the keyboard and the mouse
   }
   return videoReady_;
+}
+
+// SDL reads its built-in mappings and SDL_GAMECONTROLLERCONFIG here, and reports the controllers
+// present as added; joysticks it has no mapping for are not game controllers and never show.
+bool SdlContext::EnsurePads() {
+  if (!padsTried_) {
+    padsTried_ = true;
+    padsReady_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+  }
+  return padsReady_;
+}
+
+int SdlContext::LoadPadMappings(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) return 0;
+  // SDL reads the file whole, taking a folder's size for the largest a file can have.
+  if (!std::filesystem::is_regular_file(path, error) || !EnsurePads()) return -1;
+  const int added = SDL_GameControllerAddMappingsFromFile(path.c_str());
+  // SDL tells of a controller only when it is plugged in, so one plugged in already and mapped only
+  // now is opened here.
+  if (added > 0) {
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+      if (SDL_IsGameController(i) && pads_.count(SDL_JoystickGetDeviceInstanceID(i)) == 0) OpenPad(i);
+    }
+  }
+  return added;
 }
 
 bool SdlContext::EnsureAudio() {
@@ -206,8 +235,54 @@ void SdlContext::NoteWarp(WindowId window, int x, int y) {
 }
 
 void SdlContext::Take(const SDL_Event& sdl) {
+  if (sdl.type == SDL_CONTROLLERDEVICEADDED) return OpenPad(sdl.cdevice.which);
+  if (sdl.type == SDL_CONTROLLERDEVICEREMOVED) return ClosePad(sdl.cdevice.which);
   Event event;
   if (Translate(sdl, event)) queue_.Push(event);
+}
+
+// SDL reports a controller that is already open again when a new mapping matches it; opening it
+// twice would only count a reference more.
+void SdlContext::OpenPad(int deviceIndex) {
+  SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
+  if (!controller) return;
+  const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
+  if (id < 0 || !pads_.emplace(id, controller).second) {
+    SDL_GameControllerClose(controller);
+    return;
+  }
+  PushPadEvent(EventType::PadAdded, id);
+  // SDL reports changes from now on; what the pad holds already is part of its state too.
+  Event event;
+  event.pad = id;
+  event.type = EventType::PadButtonDown;
+  for (int i = 0; i < kPadButtonCount; ++i) {
+    event.padButton = static_cast<PadButton>(i);
+    const auto button = static_cast<SDL_GameControllerButton>(SdlPadButton(event.padButton));
+    if (SDL_GameControllerGetButton(controller, button)) queue_.Push(event);
+  }
+  event.type = EventType::PadAxisMotion;
+  for (int i = 0; i < kPadAxisCount; ++i) {
+    event.padAxis = static_cast<PadAxis>(i);
+    event.axisValue =
+        SDL_GameControllerGetAxis(controller, static_cast<SDL_GameControllerAxis>(SdlPadAxis(event.padAxis)));
+    queue_.Push(event);  // an axis at rest changes nothing and is dropped
+  }
+}
+
+void SdlContext::ClosePad(SDL_JoystickID id) {
+  const auto it = pads_.find(id);
+  if (it == pads_.end()) return;
+  SDL_GameControllerClose(it->second);
+  pads_.erase(it);
+  PushPadEvent(EventType::PadRemoved, id);
+}
+
+void SdlContext::PushPadEvent(EventType type, SDL_JoystickID id) {
+  Event event;
+  event.type = type;
+  event.pad = id;
+  queue_.Push(event);
 }
 
 bool SdlContext::IsWarpLanding(const SDL_MouseMotionEvent& motion) {
@@ -252,6 +327,16 @@ bool SdlContext::Translate(const SDL_Event& sdl, Event& event) {
       event.window = sdl.wheel.windowID;
       event.wheel = sdl.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -sdl.wheel.y : sdl.wheel.y;
       return event.wheel != 0;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      event.type = sdl.type == SDL_CONTROLLERBUTTONDOWN ? EventType::PadButtonDown : EventType::PadButtonUp;
+      event.pad = sdl.cbutton.which;
+      return PadButtonFromSdl(sdl.cbutton.button, event.padButton);
+    case SDL_CONTROLLERAXISMOTION:
+      event.type = EventType::PadAxisMotion;
+      event.pad = sdl.caxis.which;
+      event.axisValue = sdl.caxis.value;
+      return PadAxisFromSdl(sdl.caxis.axis, event.padAxis);
     case SDL_AUDIODEVICEREMOVED:
       event.type = EventType::AudioDeviceLost;
       return sdl.adevice.iscapture == 0 && audioDevice_ != 0 && sdl.adevice.which == audioDevice_;

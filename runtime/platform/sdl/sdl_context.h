@@ -1,11 +1,13 @@
-// What the SDL facets share: SDL's subsystems, started lazily one at a time, the program's windows,
-// and the events taken from SDL with the keyboard and mouse state they leave behind.
+// What the SDL facets share: SDL's subsystems, started lazily one at a time, the program's windows and
+// game controllers, and the events taken from SDL with the keyboard, mouse and pad state they leave
+// behind.
 #pragma once
 
 #include <SDL.h>
 
 #include <map>
 #include <memory>
+#include <string>
 
 #include "runtime/platform/event_queue.h"
 #include "runtime/platform/platform.h"
@@ -23,6 +25,11 @@ class SdlContext {
 
   bool EnsureVideo();
   bool EnsureAudio();
+  // Game controllers: those present now are reported as added among the next events.
+  bool EnsurePads();
+  // Adds the mappings in a file of SDL's format, if the file exists, and opens the pads they map: how
+  // many mappings are new, 0 without the file, -1 when SDL cannot read it.
+  int LoadPadMappings(const std::string& path);
   bool VideoReady() const { return videoReady_; }
   bool EventsRunning() const { return SDL_WasInit(SDL_INIT_EVENTS) != 0; }
 
@@ -63,6 +70,9 @@ class SdlContext {
   };
 
   void Take(const SDL_Event& event);
+  void OpenPad(int deviceIndex);
+  void ClosePad(SDL_JoystickID id);
+  void PushPadEvent(EventType type, SDL_JoystickID id);
   bool Translate(const SDL_Event& sdl, Event& event);
   bool IsWarpLanding(const SDL_MouseMotionEvent& motion);
 
@@ -72,7 +82,9 @@ class SdlContext {
   PresentPath path_ = PresentPath::Surface;
   bool audioTried_ = false, audioReady_ = false;
   bool catchingHangUp_ = false;
+  bool padsTried_ = false, padsReady_ = false;
   std::map<WindowId, std::unique_ptr<SdlWindow>> windows_;
+  std::map<SDL_JoystickID, SDL_GameController*> pads_;  // the open controllers by instance id
   EventQueue queue_;
   Warp warp_;
   SDL_AudioDeviceID audioDevice_ = 0;

@@ -34,6 +34,7 @@ class SdlInput : public InputFacet {
   bool NextEvent(Event& event, int timeoutMs) override;
   void ReadKeyState(std::uint8_t state[256]) override;
   int TakeMouseEvents(MouseEvent* out, int max) override;
+  void ReadPadState(PadState& state) override;
   bool HasKeyboard() override { return sdl_.EnsureVideo(); }
   bool HasMouse() override { return sdl_.EnsureVideo(); }
   void ShowCursor(bool visible) override;

@@ -29,6 +29,12 @@ int SdlInput::TakeMouseEvents(MouseEvent* out, int max) {
   return sdl_.Queue().TakeMouseEvents(out, max);
 }
 
+void SdlInput::ReadPadState(PadState& state) {
+  sdl_.EnsurePads();
+  sdl_.Pump();
+  sdl_.Queue().ReadPadState(state);
+}
+
 void SdlInput::ShowCursor(bool visible) {
   if (sdl_.VideoReady()) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }

@@ -191,6 +191,26 @@ int ButtonFromSdlButton(int button) {
   }
 }
 
+bool PadButtonFromSdl(int sdlButton, PadButton& button) {
+  const char* name = SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(sdlButton));
+  return name && PadButtonFromName(name, button);
+}
+
+bool PadAxisFromSdl(int sdlAxis, PadAxis& axis) {
+  const char* name = SDL_GameControllerGetStringForAxis(static_cast<SDL_GameControllerAxis>(sdlAxis));
+  return name && PadAxisFromName(name, axis);
+}
+
+int SdlPadButton(PadButton button) {
+  const char* name = PadButtonName(button);
+  return name ? SDL_GameControllerGetButtonFromString(name) : SDL_CONTROLLER_BUTTON_INVALID;
+}
+
+int SdlPadAxis(PadAxis axis) {
+  const char* name = PadAxisName(axis);
+  return name ? SDL_GameControllerGetAxisFromString(name) : SDL_CONTROLLER_AXIS_INVALID;
+}
+
 Rect FitToOutput(int width, int height, int outputWidth, int outputHeight, Scaling scaling) {
   if (width <= 0 || height <= 0 || outputWidth <= 0 || outputHeight <= 0) return Rect{};
   const int wholeScale = std::min(outputWidth / width, outputHeight / height);

@@ -1,5 +1,5 @@
 // How SDL's view of the machine becomes ours, in plain numbers so it can be checked without a display:
-// key scan codes, mouse buttons and where a full-screen picture goes.
+// key scan codes, mouse buttons, pad buttons and axes, and where a full-screen picture goes.
 #pragma once
 
 #include "runtime/platform/platform.h"
@@ -11,6 +11,12 @@ namespace rt::platform {
 int KeyCodeFromSdlScancode(int scancode);
 // Our button number (1 left, 2 right, 3 middle, 4 and 5 the side buttons) of an SDL button; 0 if none.
 int ButtonFromSdlButton(int button);
+// Pad buttons and axes between SDL's game controller numbers and ours, by their names; false or -1 for
+// what the other side does not have.
+bool PadButtonFromSdl(int sdlButton, PadButton& button);
+bool PadAxisFromSdl(int sdlAxis, PadAxis& axis);
+int SdlPadButton(PadButton button);
+int SdlPadAxis(PadAxis axis);
 // How a picture is scaled to an output larger than itself.
 enum class Scaling {
   WholeNumber,  // by the largest whole number that fits: every pixel the same size

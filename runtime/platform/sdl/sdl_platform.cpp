@@ -12,6 +12,7 @@ class SdlMachine : public SdlBackend {
  public:
   explicit SdlMachine(const SdlOptions& options) : sdl_(options) {}
   Backend Facets() override { return Backend{&video_, &input_, &audio_, &clock_, &dialogs_, &process_}; }
+  int LoadPadMappings(const std::string& path) override { return sdl_.LoadPadMappings(path); }
   void ToggleFullScreen() override { sdl_.ToggleFullScreen(sdl_.FocusedWindow()); }
 
  private:

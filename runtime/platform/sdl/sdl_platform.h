@@ -1,9 +1,10 @@
-// The backend of the real game: SDL2 windows, full-screen presentation, events, cursor, audio and
-// message boxes. SDL starts lazily, one part at a time, when first needed; every failure is a false or
-// 0 result, never a crash.
+// The backend of the real game: SDL2 windows, full-screen presentation, events, cursor, game
+// controllers, audio and message boxes. SDL starts lazily, one part at a time, when first needed; every
+// failure is a false or 0 result, never a crash.
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "runtime/platform/platform.h"
 
@@ -23,6 +24,12 @@ class SdlBackend {
   virtual ~SdlBackend() = default;
   // Every facet of the real machine, to install.
   virtual Backend Facets() = 0;
+  // Adds the game controller mappings in a file of SDL's format (one controller a line, as in
+  // SDL_GAMECONTROLLERCONFIG), if the file exists: for the same controller they replace SDL's built-in
+  // ones but not the variable's. Returns how many controllers it maps that had no mapping, 0 without
+  // the file, -1 when it is no file or cannot be read. A pad plugged in already and mapped only now is
+  // reported as added.
+  virtual int LoadPadMappings(const std::string& path) = 0;
   // Switches the program's focused window between full screen and a window, keeping everything in it.
   virtual void ToggleFullScreen() = 0;
 };

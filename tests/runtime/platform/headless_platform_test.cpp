@@ -281,6 +281,125 @@ TEST(HeadlessWindows, DestroyedWindowLosesFocusAndGeometry) {
   EXPECT_TRUE(machine.Windows().empty());
 }
 
+// ---- Game controllers
+
+PadState ReadPads(HeadlessPlatform& machine) {
+  PadState state;
+  machine.Input().ReadPadState(state);
+  return state;
+}
+
+TEST(HeadlessPads, ButtonsOnAnyPadAreHeldAndEachAxisTakesTheValueFarthestFromRest) {
+  HeadlessPlatform machine;
+  machine.Apply(Action::PadDown(PadButton::A, 0));
+  machine.Apply(Action::PadDown(PadButton::B, 1));
+  machine.Apply(Action::PadDown(PadButton::DpadUp, 1));
+  machine.Apply(Action::PadUp(PadButton::DpadUp, 0));  // not held there: changes nothing on pad 1
+  struct Case {
+    PadAxis axis;
+    int first, second, combined;
+  };
+  const Case cases[] = {
+      {PadAxis::LeftX, -20000, 30000, 30000},
+      {PadAxis::LeftY, kPadAxisMin, kPadAxisMax, kPadAxisMin},
+      {PadAxis::RightX, -5, 5, -5},  // a tie: the pad plugged in first
+      {PadAxis::RightTrigger, 0, 1000, 1000},
+  };
+  for (const Case& c : cases) {
+    machine.Apply(Action::MovePadAxis(c.axis, c.first, 0));
+    machine.Apply(Action::MovePadAxis(c.axis, c.second, 1));
+  }
+  const PadState state = ReadPads(machine);
+  EXPECT_EQ(state.connected, 2);
+  EXPECT_TRUE(state.Held(PadButton::A));
+  EXPECT_TRUE(state.Held(PadButton::B));
+  EXPECT_TRUE(state.Held(PadButton::DpadUp));
+  EXPECT_FALSE(state.Held(PadButton::X));
+  for (const Case& c : cases) EXPECT_EQ(state.Axis(c.axis), c.combined) << PadAxisName(c.axis);
+  EXPECT_EQ(state.Axis(PadAxis::LeftTrigger), 0);
+}
+
+TEST(HeadlessPads, UnpluggingAPadReleasesWhatItHeldAndNothingElse) {
+  HeadlessPlatform machine;
+  machine.Apply(Action::PadDown(PadButton::A, 0));
+  machine.Apply(Action::MovePadAxis(PadAxis::LeftY, -30000, 0));
+  machine.Apply(Action::PadDown(PadButton::X, 1));
+  const std::vector<Event> plugged = DrainEvents(machine);
+  ASSERT_EQ(plugged.size(), 5u);  // added, down, motion; added, down
+  EXPECT_EQ(plugged[0].type, EventType::PadAdded);
+  EXPECT_EQ(plugged[1].type, EventType::PadButtonDown);
+  EXPECT_EQ(plugged[1].pad, plugged[0].pad);
+  EXPECT_EQ(plugged[2].type, EventType::PadAxisMotion);
+  EXPECT_EQ(plugged[2].axisValue, -30000);
+  EXPECT_EQ(plugged[3].type, EventType::PadAdded);
+  EXPECT_NE(plugged[3].pad, plugged[0].pad);
+
+  machine.Apply(Action::DisconnectPad(0));
+  machine.Apply(Action::DisconnectPad(0));  // gone already
+  const std::vector<Event> unplugged = DrainEvents(machine);
+  ASSERT_EQ(unplugged.size(), 1u);
+  EXPECT_EQ(unplugged[0].type, EventType::PadRemoved);
+  EXPECT_EQ(unplugged[0].pad, plugged[0].pad);
+  PadState state = ReadPads(machine);
+  EXPECT_EQ(state.connected, 1);
+  EXPECT_FALSE(state.Held(PadButton::A));
+  EXPECT_EQ(state.Axis(PadAxis::LeftY), 0);
+  EXPECT_TRUE(state.Held(PadButton::X));
+
+  // Plugged in again, it is a new pad with nothing held.
+  machine.Apply(Action::ConnectPad(0));
+  machine.Apply(Action::ConnectPad(0));
+  const std::vector<Event> again = DrainEvents(machine);
+  ASSERT_EQ(again.size(), 1u);
+  EXPECT_NE(again[0].pad, plugged[0].pad);
+  EXPECT_NE(again[0].pad, plugged[3].pad);
+  state = ReadPads(machine);
+  EXPECT_EQ(state.connected, 2);
+  EXPECT_FALSE(state.Held(PadButton::A));
+}
+
+TEST(HeadlessPads, OnlyChangesAreReportedAndAxisMotionMergesWithoutPassingOtherEvents) {
+  HeadlessPlatform machine;
+  machine.Apply(Action::ConnectPad());
+  DrainEvents(machine);
+  machine.Apply(Action::PadDown(PadButton::Start));
+  machine.Apply(Action::PadDown(PadButton::Start));
+  machine.Apply(Action::PadUp(PadButton::Back));
+  machine.Apply(Action::MovePadAxis(PadAxis::LeftX, 100));
+  machine.Apply(Action::MovePadAxis(PadAxis::LeftY, 200));
+  machine.Apply(Action::MovePadAxis(PadAxis::LeftX, 300));
+  machine.Apply(Action::PadUp(PadButton::Start));
+  machine.Apply(Action::MovePadAxis(PadAxis::LeftX, 400000));  // beyond the range: clamped
+  machine.Apply(Action::MovePadAxis(PadAxis::LeftY, 200));     // where it is already
+  machine.Apply(Action{Action::Kind::PadButtonDown, kPadButtonCount});
+  machine.Apply(Action{Action::Kind::PadAxis, -1, 5});
+  const std::vector<Event> events = DrainEvents(machine);
+  ASSERT_EQ(events.size(), 5u);
+  EXPECT_EQ(events[0].type, EventType::PadButtonDown);
+  EXPECT_EQ(events[1].padAxis, PadAxis::LeftX);
+  EXPECT_EQ(events[1].axisValue, 300);
+  EXPECT_EQ(events[2].padAxis, PadAxis::LeftY);
+  EXPECT_EQ(events[2].axisValue, 200);
+  EXPECT_EQ(events[3].type, EventType::PadButtonUp);
+  EXPECT_EQ(events[4].axisValue, kPadAxisMax);
+  EXPECT_EQ(ReadPads(machine).Axis(PadAxis::LeftX), kPadAxisMax);
+}
+
+TEST(HeadlessPads, EventsOfAPadNotConnectedAreDropped) {
+  EventQueue queue;
+  Event event;
+  event.pad = 7;
+  event.type = EventType::PadButtonDown;
+  queue.Push(event);
+  event.type = EventType::PadRemoved;
+  queue.Push(event);
+  EXPECT_TRUE(queue.Empty());
+  PadState state;
+  queue.ReadPadState(state);
+  EXPECT_EQ(state.connected, 0);
+  EXPECT_FALSE(state.Held(PadButton::A));
+}
+
 // ---- Mouse records and motion
 
 TEST(HeadlessMouse, ConsecutiveMovementMergesButButtonsStaySeparate) {
@@ -498,6 +617,16 @@ TEST(HeadlessInstall, InstalledForTheObjectsLifetime) {
     EXPECT_EQ(&Clock(), &machine.Clock());
   }
   EXPECT_FALSE(Installed());
+}
+
+TEST(HeadlessInstall, ABackendWithoutInputHasNoPads) {
+  const ScopedBackend installed(Backend{});
+  PadState state;
+  state.connected = 3;
+  state.buttons[0] = true;
+  Input().ReadPadState(state);
+  EXPECT_EQ(state.connected, 0);
+  EXPECT_FALSE(state.Held(PadButton::A));
 }
 
 }  // namespace

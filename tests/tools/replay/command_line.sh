@@ -8,6 +8,7 @@ trap 'rm -rf "$work"' EXIT
 printf '4294967298 close\n' >"$work/wrapping.txt"
 printf '5 key \033[2Jdown 1\n' >"$work/escape.txt"
 printf '2 key down 1\n' >"$work/quit.txt"
+printf '2 pad down jump\n' >"$work/pad.txt"
 
 failures=0
 # expect STATUS TEXT ARGS...: runs the tool, whose output must contain TEXT.
@@ -30,6 +31,7 @@ expect 2 "--seed needs a value" --seed
 expect 2 "bad value for --frames: 0" --frames 0
 expect 2 "line 1: the frame number" --script "$work/wrapping.txt"
 expect 2 '\x1b[2J' --script "$work/escape.txt"
+expect 2 '"jump" is not a pad button' --script "$work/pad.txt"
 expect 1 "not a file" --script "$work"
 expect 1 "cannot write /dev/full" --frames 3 --log /dev/full
 expect 1 "cannot make the folder" --frames 3 --dump /dev/null/shots --dump-at 2

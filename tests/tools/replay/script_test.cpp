@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "tools/replay/machine.h"
 #include "tools/replay/replay.h"
 #include "tools/replay/script.h"
 
@@ -25,6 +26,61 @@ TEST(ReplayScript, ReadsEveryEventAndRejectsWhatItCannotRead) {
     EXPECT_TRUE(ParseScript(bad).events.empty());
   }
   EXPECT_EQ(ParseScript("2147483647 close").events.size(), 1u);
+}
+
+// Pad lines by SDL's names reach the headless machine's pad as the script says.
+TEST(ReplayScript, PadLinesDriveTheMachinesPad) {
+  const ParseResult parsed = ParseScript(
+      "1 pad down a\n1 pad down dpup\n1 pad axis lefty -32768\n1 pad axis righttrigger 32767\n"
+      "2 pad up dpup\n3 pad disconnect\n4 pad connect\n");
+  ASSERT_EQ(parsed.error, "");
+  rt::platform::HeadlessPlatform machine;
+  ScheduleScript(machine, parsed.events);
+  using rt::platform::PadAxis;
+  using rt::platform::PadButton;
+  rt::platform::PadState state;
+  machine.Clock().FrameBoundary();
+  machine.Input().ReadPadState(state);
+  EXPECT_TRUE(state.Held(PadButton::A));
+  EXPECT_TRUE(state.Held(PadButton::DpadUp));
+  EXPECT_EQ(state.Axis(PadAxis::LeftY), -32768);
+  EXPECT_EQ(state.Axis(PadAxis::RightTrigger), 32767);
+  machine.Clock().FrameBoundary();
+  machine.Input().ReadPadState(state);
+  EXPECT_TRUE(state.Held(PadButton::A));
+  EXPECT_FALSE(state.Held(PadButton::DpadUp));
+  machine.Clock().FrameBoundary();
+  machine.Input().ReadPadState(state);
+  EXPECT_EQ(state.connected, 0);
+  machine.Clock().FrameBoundary();
+  machine.Input().ReadPadState(state);
+  EXPECT_EQ(state.connected, 1);
+  EXPECT_FALSE(state.Held(PadButton::A));
+}
+
+TEST(ReplayScript, WrongPadLinesSayWhatIsWrong) {
+  const struct {
+    const char* line;
+    const char* says;
+  } cases[] = {
+      {"1 pad down jump", "\"jump\" is not a pad button (a, b, x, y, back,"},
+      {"1 pad down A", "is not a pad button"},
+      {"1 pad up", "a pad line is"},
+      {"1 pad axis leftz 5", "\"leftz\" is not a pad axis (leftx, lefty,"},
+      {"1 pad axis leftx 32768", "from -32768 to 32767"},
+      {"1 pad axis leftx -32769", "from -32768 to 32767"},
+      {"1 pad axis leftx 1.5", "from -32768 to 32767"},
+      {"1 pad axis leftx", "a pad line is"},
+      {"1 pad connect 2", "a pad line is"},
+      {"1 pad", "a pad line is"},
+      {"1 pad down \x1b[2J", "\"\\x1b[2J\" is not a pad button"},
+  };
+  for (const auto& c : cases) {
+    const ParseResult parsed = ParseScript(c.line);
+    EXPECT_EQ(parsed.error.rfind("line 1: cannot read \"", 0), 0u) << parsed.error;
+    EXPECT_NE(parsed.error.find(c.says), std::string::npos) << parsed.error;
+    EXPECT_TRUE(parsed.events.empty());
+  }
 }
 
 TEST(ReplayScript, ErrorsNameTheLineAndShowOnlyPrintableText) {

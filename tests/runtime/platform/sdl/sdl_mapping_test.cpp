@@ -1,5 +1,6 @@
 #include "runtime/platform/sdl/sdl_mapping.h"
 
+#include <SDL_gamecontroller.h>
 #include <SDL_scancode.h>
 #include <gtest/gtest.h>
 
@@ -67,6 +68,32 @@ TEST(SdlButtons, LeftRightMiddle) {
   EXPECT_EQ(ButtonFromSdlButton(2), 3);  // SDL: middle
   EXPECT_EQ(ButtonFromSdlButton(0), 0);
   EXPECT_EQ(ButtonFromSdlButton(9), 0);
+}
+
+// Every button and axis SDL's game controller has is one of ours under the same name, and back.
+TEST(SdlPads, EverySdlButtonAndAxisIsOursByTheSameName) {
+  for (int sdl = 0; sdl < SDL_CONTROLLER_BUTTON_MAX; ++sdl) {
+    PadButton button{};
+    ASSERT_TRUE(PadButtonFromSdl(sdl, button)) << sdl;
+    EXPECT_STREQ(PadButtonName(button),
+                 SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(sdl)));
+    EXPECT_EQ(SdlPadButton(button), sdl);
+  }
+  for (int sdl = 0; sdl < SDL_CONTROLLER_AXIS_MAX; ++sdl) {
+    PadAxis axis{};
+    ASSERT_TRUE(PadAxisFromSdl(sdl, axis)) << sdl;
+    EXPECT_STREQ(PadAxisName(axis),
+                 SDL_GameControllerGetStringForAxis(static_cast<SDL_GameControllerAxis>(sdl)));
+    EXPECT_EQ(SdlPadAxis(axis), sdl);
+  }
+  EXPECT_EQ(kPadButtonCount, SDL_CONTROLLER_BUTTON_MAX);
+  EXPECT_EQ(kPadAxisCount, SDL_CONTROLLER_AXIS_MAX);
+  PadButton button{};
+  PadAxis axis{};
+  EXPECT_FALSE(PadButtonFromSdl(SDL_CONTROLLER_BUTTON_MAX, button));
+  EXPECT_FALSE(PadButtonFromSdl(SDL_CONTROLLER_BUTTON_INVALID, button));
+  EXPECT_FALSE(PadAxisFromSdl(SDL_CONTROLLER_AXIS_MAX, axis));
+  EXPECT_EQ(SdlPadButton(static_cast<PadButton>(kPadButtonCount)), SDL_CONTROLLER_BUTTON_INVALID);
 }
 
 struct FitCase {
