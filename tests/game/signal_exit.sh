@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The real program on a desktop ended by SIGTERM, SIGINT and SIGHUP, in a window and in full screen: it must
 # end by itself through its end routine with exit code 0. Run inside a desktop session (DISPLAY set):
-#   /work/shared/tools/desktop -- tests/game/signal_exit.sh build/game/pellaris
+#   /work/shared/tools/desktop -- tests/game/signal_exit.sh build/app/pellaris
 set -u
-program=${1:-build/game/pellaris}
+program=${1:-build/app/pellaris}
 failed=0
 for answer in Escape Return; do  # Escape answers No (a window), Return answers Yes (full screen)
   for signal in TERM INT HUP; do

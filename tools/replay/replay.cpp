@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "app/controls.h"
+#include "app/player_input.h"
 #include "game/entities.h"
 #include "game/game.h"
 #include "game/startup.h"
@@ -180,7 +182,11 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
     machine.SetPresentCallback(
         [&](const rt::platform::PresentedFrame& frame) { passHashes.Shown(frame.frame, frame.hash); });
   }
-  const rt::platform::ScopedBackend installed(machine.Facets());
+  // The script's pad lines reach the game through the player's default controls, as on the desktop.
+  pellaris::app::PlayerInput controls(machine.Input(), pellaris::app::DefaultBindings());
+  rt::platform::Backend facets = machine.Facets();
+  facets.input = &controls;
+  const rt::platform::ScopedBackend installed(facets);
   rt::RandomSeed(options.seed);
 
   std::vector<int> sounds;
