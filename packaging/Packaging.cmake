@@ -9,7 +9,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 of the field and moves only up and down under thrust and gravity while rocks
 drift in from the right. Shoot them down, keep clear of them, collect the
 bonuses and score as much as you can in a two-minute round.
-It plays full screen or in a 640 x 400 window, with the keyboard and the mouse.")
+It plays full screen or in a scalable window, with the keyboard, the mouse or a
+game controller, and keeps the ten best rounds.")
 set(PELLARIS_PACKAGE_MAINTAINER "Pellaris developers <maintainers@pellaris.invalid>"
     CACHE STRING "Maintainer named in the Debian package")
 set(CPACK_PACKAGE_CONTACT "${PELLARIS_PACKAGE_MAINTAINER}")
