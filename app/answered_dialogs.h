@@ -18,6 +18,8 @@ class AnsweredDialogs : public rt::platform::DialogFacet {
 
   rt::platform::MessageAnswer ShowMessageBox(const std::string& title, const std::string& text,
                                              rt::platform::MessageButtons buttons) override;
+  // Whether the game went full screen: the answer given to the display question, asked or not.
+  bool FullScreen() const { return fullScreen_.value_or(false); }
 
  private:
   rt::platform::DialogFacet& machine_;

@@ -10,7 +10,8 @@ class FallbackAudio : public rt::platform::AudioFacet {
  public:
   explicit FallbackAudio(rt::platform::AudioFacet* machine) : machine_(machine) {}
 
-  bool OpenAudio(rt::platform::AudioCallback callback, void* user, rt::platform::AudioFormat& obtained) override;
+  bool OpenAudio(rt::platform::AudioCallback callback, void* user,
+                 rt::platform::AudioFormat& obtained) override;
   void CloseAudio() override;
   void LockAudio() override;
   void UnlockAudio() override;

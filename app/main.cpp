@@ -6,6 +6,8 @@
 
 #include "app/options.h"
 #include "app/paths.h"
+#include "app/playback.h"
+#include "app/printable.h"
 #include "app/scores.h"
 #include "app/session.h"
 #include "app/settings.h"
@@ -13,6 +15,7 @@
 #include "game/startup.h"
 #include "runtime/core/random.h"
 #include "runtime/platform/sdl/sdl_platform.h"
+#include "runtime/sound/sound.h"
 
 namespace pellaris::app {
 namespace {
@@ -45,27 +48,80 @@ rt::platform::SdlOptions WindowOptions(const Settings& settings) {
   return window;
 }
 
-int Play(const Options& options) {
-  const std::filesystem::path settingsFile = SettingsFile(options);
-  const Settings stored = settingsFile.empty() ? Settings{} : LoadSettings(settingsFile, std::cerr);
-  const Settings settings = WithOptions(stored, options);
-
-  const std::unique_ptr<rt::platform::SdlBackend> machine = rt::platform::CreateSdlBackend(WindowOptions(settings));
+std::unique_ptr<rt::platform::SdlBackend> MakeMachine(const Settings& settings) {
+  std::unique_ptr<rt::platform::SdlBackend> machine = rt::platform::CreateSdlBackend(WindowOptions(settings));
   if (const std::filesystem::path folder = ConfigFolder(); !folder.empty()) {
     machine->LoadPadMappings(folder / "gamecontrollerdb.txt");
   }
-  SessionSetup setup{settings,
-                     stored,
-                     settingsFile,
-                     DefaultScoresFile(),
-                     DisplayAnswer(settings.display),
-                     options.noSound,
-                     [&machine] { machine->ToggleFullScreen(); }};
+  return machine;
+}
+
+std::filesystem::path ReplaysFolder(const Settings& settings) {
+  const std::filesystem::path state = StateFolder();
+  return settings.record && !state.empty() ? state / "replays" : std::filesystem::path();
+}
+
+int Play(const Options& options, const std::filesystem::path& settingsFile, const Settings& stored) {
+  const Settings settings = WithOptions(stored, options);
+  const std::unique_ptr<rt::platform::SdlBackend> machine = MakeMachine(settings);
+  // The seed is chosen here rather than by the game's first random number, so the recordings know it.
+  const std::uint32_t seed = options.seed ? *options.seed : machine->Facets().clock->TickMs();
+  SessionSetup setup;
+  setup.settings = settings;
+  setup.storedSettings = stored;
+  setup.settingsFile = settingsFile;
+  setup.scoresFile = DefaultScoresFile();
+  setup.replaysFolder = ReplaysFolder(settings);
+  setup.recording = {replay::kRecordingFormat, ProgramVersion(), seed, false, 1};
+  setup.fullScreen = DisplayAnswer(settings.display);
+  setup.silentWithoutDevice = options.noSound;
+  setup.toggleFullScreen = [&machine] { machine->ToggleFullScreen(); };
   Session session(machine->Facets(), std::move(setup), std::cerr);
   const rt::platform::ScopedBackend installed(session.Facets());
   session.Start();
-  rt::RandomSeed(options.seed ? *options.seed : rt::platform::Clock().TickMs());
+  rt::RandomSeed(seed);
   return RunProgram(PlayGame);
+}
+
+int WatchRecording(const Options& options, const Settings& stored) {
+  std::string error;
+  const std::optional<Recording> recording = LoadRecording(*options.replayFile, error);
+  if (!recording) {
+    std::cerr << "pellaris: " << Printable(error) << '\n';
+    return 1;
+  }
+  const Settings settings = WithOptions(stored, options);
+  const std::unique_ptr<rt::platform::SdlBackend> machine = MakeMachine(settings);
+  FallbackAudio audio(machine->Facets().audio);
+  rt::platform::Backend facets = machine->Facets();
+  if (options.noSound) facets.audio = &audio;
+  Watch watch(facets, *recording);
+  const rt::platform::ScopedBackend installed(watch.Facets());
+  rt::SetSoundVolume(static_cast<float>(settings.volume) / static_cast<float>(kLargestVolume));
+  rt::SetSoundMuted(settings.mute);
+  watch.Run();
+  return 0;
+}
+
+// Checks the recordings of the rounds not yet verified, keeps what it found, and prints the table.
+int PrintScores() {
+  const std::filesystem::path file = DefaultScoresFile();
+  ScoreTable table = LoadScores(file, std::cerr);
+  bool marked = false;
+  for (std::size_t place = 0; place < table.Best().size(); ++place) {
+    const ScoredRound& round = table.Best()[place];
+    if (round.recording.empty() || round.verified) continue;
+    std::string error;
+    const std::optional<Recording> recording =
+        LoadRecording(StateFolder() / "replays" / round.recording, error);
+    if (recording && VerifyRecording(*recording).Verified() && *recording->claimedScore == round.score) {
+      table.MarkVerified(place);
+      marked = true;
+    }
+  }
+  if (marked && !file.empty()) SaveScores(file, table, std::cerr);
+  std::cout << FormatTable(table);
+  return std::cout.flush() ? 0 : 1;
 }
 
 // --help shows the player's own keys, from the settings file if there is one; it writes none.
@@ -93,10 +149,11 @@ int main(int argc, char** argv) {
       std::cout << VersionText();
       return std::cout.flush() ? 0 : 1;
     case Request::Scores:
-      std::cout << FormatTable(LoadScores(DefaultScoresFile(), std::cerr));
-      return std::cout.flush() ? 0 : 1;
+      return PrintScores();
     case Request::Play:
       break;
   }
-  return Play(options);
+  const std::filesystem::path settingsFile = SettingsFile(options);
+  const Settings stored = settingsFile.empty() ? Settings{} : LoadSettings(settingsFile, std::cerr);
+  return options.replayFile ? WatchRecording(options, stored) : Play(options, settingsFile, stored);
 }

@@ -299,8 +299,12 @@ std::string HelpText(const Bindings& bindings) {
   return text;
 }
 
+const char* ProgramVersion() {
+  return PELLARIS_VERSION;
+}
+
 std::string VersionText() {
-  return std::string(kProgram) + " " + PELLARIS_VERSION + "\n";
+  return std::string(kProgram) + " " + ProgramVersion() + "\n";
 }
 
 }  // namespace pellaris::app

@@ -45,6 +45,8 @@ Options ParseCommandLine(int argc, const char* const* argv);
 // The usage line, every option on a line, then the controls with the given keys and controller
 // inputs: pass the bindings in force, so the help shows what the player set.
 std::string HelpText(const Bindings& bindings);
+// "0.1.0".
+const char* ProgramVersion();
 // "pellaris 0.1.0" and a line end.
 std::string VersionText();
 

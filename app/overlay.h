@@ -29,23 +29,31 @@ class OverlayVideo : public rt::platform::VideoFacet {
   // Asked at every present, so the texts always belong to the picture they are drawn on.
   void ShowTexts(std::function<OverlayTexts()> texts) { texts_ = std::move(texts); }
 
-  void Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
-               const rt::platform::Rect& dest) override;
+  void Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height,
+               int pitchBytes, const rt::platform::Rect& dest) override;
 
-  bool DesktopMode(int& width, int& height, int& depth) override { return machine_.DesktopMode(width, height, depth); }
-  rt::platform::WindowId CreateWindow(const rt::platform::WindowDesc& desc) override { return machine_.CreateWindow(desc); }
+  bool DesktopMode(int& width, int& height, int& depth) override {
+    return machine_.DesktopMode(width, height, depth);
+  }
+  rt::platform::WindowId CreateWindow(const rt::platform::WindowDesc& desc) override {
+    return machine_.CreateWindow(desc);
+  }
   rt::platform::WindowId CreateFullScreenWindow(const std::string& title) override {
     return machine_.CreateFullScreenWindow(title);
   }
   void DestroyWindow(rt::platform::WindowId window) override { machine_.DestroyWindow(window); }
-  void ShowWindow(rt::platform::WindowId window, bool visible) override { machine_.ShowWindow(window, visible); }
+  void ShowWindow(rt::platform::WindowId window, bool visible) override {
+    machine_.ShowWindow(window, visible);
+  }
   void SetWindowTitle(rt::platform::WindowId window, const std::string& title) override {
     machine_.SetWindowTitle(window, title);
   }
-  void SetWindowIcon(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height) override {
+  void SetWindowIcon(rt::platform::WindowId window, const std::uint32_t* pixels, int width,
+                     int height) override {
     machine_.SetWindowIcon(window, pixels, width, height);
   }
-  bool WindowGeometry(rt::platform::WindowId window, rt::platform::Rect& outer, rt::platform::Rect& client) override {
+  bool WindowGeometry(rt::platform::WindowId window, rt::platform::Rect& outer,
+                      rt::platform::Rect& client) override {
     return machine_.WindowGeometry(window, outer, client);
   }
   rt::platform::WindowId FocusedWindow() override { return machine_.FocusedWindow(); }

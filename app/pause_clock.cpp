@@ -30,7 +30,7 @@ rt::platform::LocalDateTime PauseClock::LocalTime() {
   if (heldBack == 0) return now;
   const rt::DateValue shown = rt::MakeDate(now.year, now.month, now.day, now.hour, now.minute, now.second) -
                               static_cast<rt::DateValue>(heldBack);
-  return {rt::DateYear(shown), rt::DateMonth(shown), rt::DateDay(shown),
+  return {rt::DateYear(shown), rt::DateMonth(shown),  rt::DateDay(shown),
           rt::DateHour(shown), rt::DateMinute(shown), rt::DateSecond(shown)};
 }
 

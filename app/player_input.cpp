@@ -13,12 +13,18 @@ constexpr int kHalfTravel = rt::platform::kPadAxisMax / 2;
 // The key the game itself reads for a control, or 0 for the controls around the game.
 int GameKey(Control control) {
   switch (control) {
-    case Control::Fire: return rt::kKeyLeftCtrl;
-    case Control::FireLimited: return rt::kKeyRightCtrl;
-    case Control::Thrust: return rt::kKeySpace;
-    case Control::Start: return rt::kKeyEnter;
-    case Control::Quit: return rt::kKeyEscape;
-    default: return 0;
+    case Control::Fire:
+      return rt::kKeyLeftCtrl;
+    case Control::FireLimited:
+      return rt::kKeyRightCtrl;
+    case Control::Thrust:
+      return rt::kKeySpace;
+    case Control::Start:
+      return rt::kKeyEnter;
+    case Control::Quit:
+      return rt::kKeyEscape;
+    default:
+      return 0;
   }
 }
 
@@ -33,7 +39,8 @@ bool PadInputHeld(const rt::platform::PadState& pads, const std::string& input) 
   if (rt::platform::PadButtonFromName(input, button)) return pads.Held(button);
   const bool stickDirection = !input.empty() && (input.back() == '+' || input.back() == '-');
   rt::platform::PadAxis axis;
-  if (!rt::platform::PadAxisFromName(stickDirection ? input.substr(0, input.size() - 1) : input, axis)) return false;
+  if (!rt::platform::PadAxisFromName(stickDirection ? input.substr(0, input.size() - 1) : input, axis))
+    return false;
   const int value = pads.Axis(axis);
   return stickDirection && input.back() == '-' ? value < -kHalfTravel : value > kHalfTravel;
 }
@@ -49,7 +56,8 @@ PlayerInput::Devices PlayerInput::Read() {
 bool PlayerInput::Held(const Devices& devices, Control control) const {
   const bool keysCount = control != Control::Start || !AltHeld(devices.keys);
   const std::vector<int>& keys = bindings_.Keys(control);
-  if (keysCount && std::any_of(keys.begin(), keys.end(), [&](int key) { return key > 0 && key < 256 && devices.keys[key] != 0; })) {
+  if (keysCount && std::any_of(keys.begin(), keys.end(),
+                               [&](int key) { return key > 0 && key < 256 && devices.keys[key] != 0; })) {
     return true;
   }
   const std::vector<std::string>& inputs = bindings_.Pad(control);

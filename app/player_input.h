@@ -28,8 +28,12 @@ class PlayerInput : public rt::platform::InputFacet {
   // The game's keys from the bindings; every other key as the machine has it.
   void ReadKeyState(std::uint8_t state[256]) override;
   void ReadPadState(rt::platform::PadState& state) override { machine_.ReadPadState(state); }
-  bool NextEvent(rt::platform::Event& event, int timeoutMs) override { return machine_.NextEvent(event, timeoutMs); }
-  int TakeMouseEvents(rt::platform::MouseEvent* out, int max) override { return machine_.TakeMouseEvents(out, max); }
+  bool NextEvent(rt::platform::Event& event, int timeoutMs) override {
+    return machine_.NextEvent(event, timeoutMs);
+  }
+  int TakeMouseEvents(rt::platform::MouseEvent* out, int max) override {
+    return machine_.TakeMouseEvents(out, max);
+  }
   bool HasKeyboard() override { return machine_.HasKeyboard(); }
   bool HasMouse() override { return machine_.HasMouse(); }
   void ShowCursor(bool visible) override { machine_.ShowCursor(visible); }

@@ -216,7 +216,10 @@ std::string FormatTable(const ScoreTable& table) {
   const auto right = [](std::string text, std::size_t width) {
     return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
   };
-  std::string text = right("#", 2) + "  " + right("Score", scoreWidth) + "  Date\n";
+  const bool recorded = std::any_of(table.Best().begin(), table.Best().end(),
+                                    [](const ScoredRound& round) { return !round.recording.empty(); });
+  std::string text = right("#", 2) + "  " + right("Score", scoreWidth) + "  Date" +
+                     (recorded ? "              Recording\n" : "\n");
   rt::StringVariable date;
   std::size_t place = 1;
   for (const ScoredRound& round : table.Best()) {
@@ -224,7 +227,11 @@ std::string FormatTable(const ScoreTable& table) {
     rt::FormatDate(kDateMask, round.date, start);
     rt::AssignString(date, start);
     text += right(std::to_string(place++), 2) + "  " + right(std::to_string(round.score), scoreWidth) + "  " +
-            date.Text() + "\n";
+            date.Text();
+    // A recording that plays back to the score is marked: anyone can check the round with it.
+    if (!round.recording.empty())
+      text += std::string(round.verified ? "  verified " : "           ") + Printable(round.recording);
+    text += "\n";
   }
   return text;
 }

@@ -32,6 +32,8 @@ class ScoreTable {
   std::optional<std::size_t> Add(const ScoredRound& round);
   // Best first.
   const std::vector<ScoredRound>& Best() const { return rounds_; }
+  // Marks the round in this place as one whose recording plays back to its score.
+  void MarkVerified(std::size_t place) { rounds_.at(place).verified = true; }
 
  private:
   std::vector<ScoredRound> rounds_;

@@ -15,13 +15,20 @@ Session::Session(const rt::platform::Backend& machine, SessionSetup setup, std::
       input_(*machine.input, setup_.settings.bindings),
       video_(*machine.video),
       dialogs_(*machine.dialogs, setup_.fullScreen),
-      audio_(machine.audio) {
+      audio_(machine.audio),
+      view_(SessionFacets()) {
   if (!setup_.scoresFile.empty()) scores_ = LoadScores(setup_.scoresFile, report_);
+  if (!setup_.replaysFolder.empty()) {
+    recorder_ = std::make_unique<Recorder>(setup_.replaysFolder, setup_.recording, report_);
+  }
   clock_.OnFrame([this] { EndOfFrame(); });
   video_.ShowTexts([this] { return Texts(); });
+  view_.ReadMachine([this](std::int64_t pass, const std::vector<replay::ScriptEvent>& changes) {
+    PassBegins(pass, changes);
+  });
 }
 
-rt::platform::Backend Session::Facets() {
+rt::platform::Backend Session::SessionFacets() {
   rt::platform::Backend facets = machine_;
   facets.clock = &clock_;
   facets.input = &input_;
@@ -42,7 +49,6 @@ void Session::EndOfFrame() {
   if (presses.mute) ToggleMute();
   if (presses.fullscreen && setup_.toggleFullScreen) setup_.toggleFullScreen();
   if (!notice_.empty() && clock_.Counter() >= noticeUntil_) notice_.clear();
-  RecordRoundIfOver();
 }
 
 // Only a round in play pauses; the title and the game-over screen have nothing to stop.
@@ -63,18 +69,30 @@ void Session::ToggleMute() {
   StoreSetting(setup_.settingsFile, setup_.storedSettings, kMuteSetting, report_);
 }
 
-// The round is scored as it ends; the table is read again just before, so that another game running
-// at the same time loses nothing.
-void Session::RecordRoundIfOver() {
-  const bool over = gameOver == 1;
-  if (over && !roundWasOver_) {
-    if (!setup_.scoresFile.empty()) scores_ = LoadScores(setup_.scoresFile, report_);
-    if (scores_.Add(ScoredRound{score, rt::CurrentDate(), "", false}) && !setup_.scoresFile.empty()) {
-      SaveScores(setup_.scoresFile, scores_, report_);
-    }
-    footer_ = "Best Score: " + std::to_string(scores_.Best().front().score);
+// A round starts when one is set up after the title or a finished round, and ends when its time is
+// over; each pass's reading goes into the recording in between.
+void Session::PassBegins(std::int64_t pass, const std::vector<replay::ScriptEvent>& changes) {
+  const bool starts = roundEndTime != 0 && gameOver == 0 && (lastRoundEnd_ == 0 || lastGameOver_ == 1);
+  const bool ends = gameOver == 1 && lastGameOver_ == 0;
+  lastRoundEnd_ = roundEndTime;
+  lastGameOver_ = gameOver;
+  if (recorder_ && starts) recorder_->RoundStarts(pass, rt::CurrentDate(), dialogs_.FullScreen());
+  if (recorder_) recorder_->Pass(pass, changes);
+  if (ends) ScoreRound(recorder_ ? recorder_->RoundEnds(pass, score) : "");
+}
+
+// The table is read again just before the round goes in, so that another game running at the same
+// time loses nothing.
+void Session::ScoreRound(const std::string& recording) {
+  if (!setup_.scoresFile.empty()) scores_ = LoadScores(setup_.scoresFile, report_);
+  if (scores_.Add(ScoredRound{score, rt::CurrentDate(), recording, false}) && !setup_.scoresFile.empty()) {
+    SaveScores(setup_.scoresFile, scores_, report_);
   }
-  roundWasOver_ = over;
+  if (!scores_.Best().empty()) footer_ = "Best Score: " + std::to_string(scores_.Best().front().score);
+  if (!recorder_) return;
+  std::set<std::string> kept;
+  for (const ScoredRound& round : scores_.Best()) kept.insert(round.recording);
+  recorder_->Prune(kept);
 }
 
 OverlayTexts Session::Texts() {

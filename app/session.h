@@ -13,9 +13,11 @@
 
 #include "app/answered_dialogs.h"
 #include "app/fallback_audio.h"
+#include "app/game_view.h"
 #include "app/overlay.h"
 #include "app/pause_clock.h"
 #include "app/player_input.h"
+#include "app/recorder.h"
 #include "app/scores.h"
 #include "app/settings.h"
 #include "runtime/platform/platform.h"
@@ -23,12 +25,14 @@
 namespace pellaris::app {
 
 struct SessionSetup {
-  Settings settings;                   // in force for this run: the file's, with the options on top
-  Settings storedSettings;             // as the settings file has them, to store changes into
-  std::filesystem::path settingsFile;  // "" to keep changes for this run only
-  std::filesystem::path scoresFile;    // "" to keep the scores for this run only
-  std::optional<bool> fullScreen;      // the answer to the display question, or ask it
-  bool silentWithoutDevice = false;    // --no-sound
+  Settings settings;                    // in force for this run: the file's, with the options on top
+  Settings storedSettings;              // as the settings file has them, to store changes into
+  std::filesystem::path settingsFile;   // "" to keep changes for this run only
+  std::filesystem::path scoresFile;     // "" to keep the scores for this run only
+  std::filesystem::path replaysFolder;  // where rounds are recorded; "" to record none
+  replay::RecordingHeader recording;    // the program, seed and display the recordings name
+  std::optional<bool> fullScreen;       // the answer to the display question, or ask it
+  bool silentWithoutDevice = false;     // --no-sound
   std::function<void()> toggleFullScreen;
 };
 
@@ -41,7 +45,7 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   // The machine as the game is to see it; install it, then call Start.
-  rt::platform::Backend Facets();
+  rt::platform::Backend Facets() { return view_.Facets(); }
   // Applies the volume; call with the backend installed, before the game starts.
   void Start();
 
@@ -49,10 +53,12 @@ class Session {
   const ScoreTable& Scores() const { return scores_; }
 
  private:
+  rt::platform::Backend SessionFacets();
   void EndOfFrame();
   void TogglePause();
   void ToggleMute();
-  void RecordRoundIfOver();
+  void PassBegins(std::int64_t pass, const std::vector<replay::ScriptEvent>& changes);
+  void ScoreRound(const std::string& recording);
   OverlayTexts Texts();
 
   rt::platform::Backend machine_;
@@ -63,10 +69,13 @@ class Session {
   OverlayVideo video_;
   AnsweredDialogs dialogs_;
   FallbackAudio audio_;
+  GameView view_;  // the outermost layer: what the game reads, pass by pass
+  std::unique_ptr<Recorder> recorder_;
   ScoreTable scores_;
   std::string notice_, footer_;
   std::uint64_t noticeUntil_ = 0;  // the clock's counter
-  bool roundWasOver_ = false;
+  // The round as the last pass left it, to see one start and end.
+  std::int32_t lastRoundEnd_ = 0, lastGameOver_ = 0;
 };
 
 }  // namespace pellaris::app

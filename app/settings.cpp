@@ -31,6 +31,7 @@ struct Section {
 constexpr Section kSections[] = {
     {"display", nullptr},
     {"sound", nullptr},
+    {"replays", nullptr},
     {"keys",
      "# The keys of each control, separated by commas; a control may have none.\n"
      "# Names: A to Z, 0 to 9, F1 to F15, Escape, Enter, Space, Tab, Backspace,\n"
@@ -117,7 +118,7 @@ struct Entry {
 
 constexpr std::initializer_list<const char*> kDisplayChoices = {"ask", "fullscreen", "window"};
 constexpr std::initializer_list<const char*> kScalingChoices = {"integer", "fit"};
-constexpr std::initializer_list<const char*> kMuteChoices = {"no", "yes"};
+constexpr std::initializer_list<const char*> kYesNo = {"no", "yes"};
 
 std::string ParseDisplay(std::string_view value, Settings& settings, Control) {
   const std::optional<int> choice = Choice(value, kDisplayChoices);
@@ -167,15 +168,35 @@ std::string FormatVolume(const Settings& settings, Control) {
   return std::to_string(settings.volume);
 }
 
-std::string ParseMute(std::string_view value, Settings& settings, Control) {
-  const std::optional<int> choice = Choice(value, kMuteChoices);
-  if (!choice) return NotAChoice(value, kMuteChoices);
-  settings.mute = *choice == 1;
+std::string ParseYesNo(std::string_view value, bool& setting) {
+  const std::optional<int> choice = Choice(value, kYesNo);
+  if (!choice) return NotAChoice(value, kYesNo);
+  setting = *choice == 1;
   return {};
+}
+
+std::string ParseMute(std::string_view value, Settings& settings, Control) {
+  return ParseYesNo(value, settings.mute);
 }
 
 std::string FormatMute(const Settings& settings, Control) {
   return settings.mute ? "yes" : "no";
+}
+
+std::string ParseRecord(std::string_view value, Settings& settings, Control) {
+  return ParseYesNo(value, settings.record);
+}
+
+std::string FormatRecord(const Settings& settings, Control) {
+  return settings.record ? "yes" : "no";
+}
+
+std::string ParseGhost(std::string_view value, Settings& settings, Control) {
+  return ParseYesNo(value, settings.ghost);
+}
+
+std::string FormatGhost(const Settings& settings, Control) {
+  return settings.ghost ? "yes" : "no";
 }
 
 // A list is taken whole or not at all, so a typing mistake never leaves a control half bound.
@@ -224,6 +245,14 @@ const std::vector<Entry>& Entries() {
          Control::Fire, ParseScaling, FormatScaling},
         {"sound", "volume", "# The volume, from 0 to 100.\n", Control::Fire, ParseVolume, FormatVolume},
         {"sound", "mute", "# Start with the sound off: yes or no.\n", Control::Fire, ParseMute, FormatMute},
+        {"replays", "record",
+         "# Record every round (in ~/.local/state/pellaris/replays) to watch, verify or\n"
+         "# share it: yes or no.\n",
+         Control::Fire, ParseRecord, FormatRecord},
+        {"replays", "ghost",
+         "# Show the craft of your best recorded round beside yours, as a shadow to\n"
+         "# race: yes or no.\n",
+         Control::Fire, ParseGhost, FormatGhost},
     };
     for (Control control : kControls) {
       list.push_back({"keys", ControlName(control), nullptr, control, ParseKeys, FormatKeys});

@@ -26,6 +26,8 @@ struct Settings {
   Scaling scaling = Scaling::Integer;
   int volume = kLargestVolume;  // 0 to 100
   bool mute = false;
+  bool record = true;  // every round recorded
+  bool ghost = false;  // the best recorded round's craft shown alongside
   Bindings bindings = DefaultBindings();
 
   bool operator==(const Settings&) const = default;
@@ -40,6 +42,8 @@ inline constexpr SettingName kWindowScaleSetting{"display", "window-scale"};
 inline constexpr SettingName kScalingSetting{"display", "scaling"};
 inline constexpr SettingName kVolumeSetting{"sound", "volume"};
 inline constexpr SettingName kMuteSetting{"sound", "mute"};
+inline constexpr SettingName kRecordSetting{"replays", "record"};
+inline constexpr SettingName kGhostSetting{"replays", "ghost"};
 SettingName KeySetting(Control control);         // [keys]
 SettingName ControllerSetting(Control control);  // [controller]
 

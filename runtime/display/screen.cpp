@@ -250,6 +250,10 @@ void HoldScreen(bool held) {
   Display().held = held;
 }
 
+bool ScreenHeld() {
+  return Display().held;
+}
+
 int ScreenWidth() {
   return Display().width;
 }

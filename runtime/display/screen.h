@@ -27,6 +27,7 @@ int ScreenActive();
 // The player paused the game: while held the screen reads as inactive to the program (which then
 // shows its paused frame), yet keeps presenting.
 void HoldScreen(bool held);
+bool ScreenHeld();
 
 // Read by the sprite store, blits, collision and drawing.
 int ScreenWidth();  // 0 when no screen is open

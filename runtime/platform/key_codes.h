@@ -17,6 +17,7 @@ enum KeyCode : int {
   kKeySpace = 0x39,
   kKeyRightCtrl = kExtendedKey + 0x1D,
   kKeyRightAlt = kExtendedKey + 0x38,
+  kKeyRight = kExtendedKey + 0x4D,
 };
 
 }  // namespace rt

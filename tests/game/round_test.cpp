@@ -69,10 +69,10 @@ TEST(Round, RunsOneHundredTwentySecondsWithTheWarningInTheLastThirty) {
   const int over = FirstFrameShowing(run, "gameover");
   ASSERT_GT(over, 0);
   EXPECT_NEAR(over, 2 + 1200, 3);
-  // A record's remaining time is read at the next flip, which is what the next pass sees.
+  // A record's remaining time is what its own pass saw.
   for (std::size_t i = 3; i + 1 < static_cast<std::size_t>(over); ++i) {
     const bool warned = run.warningPhases[i] > run.warningPhases[i - 1];
-    EXPECT_EQ(warned, run.frames[i - 1].remaining <= 30) << "frame " << run.frames[i].frame;
+    EXPECT_EQ(warned, run.frames[i].remaining <= 30) << "frame " << run.frames[i].frame;
   }
   const FrameRecord& last = run.frames[static_cast<std::size_t>(over) - 2];
   EXPECT_LE(last.remaining, 0);

@@ -1,6 +1,7 @@
 #include "tools/replay/machine.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace pellaris::replay {
 
@@ -8,7 +9,9 @@ namespace {
 
 using rt::platform::Action;
 
-Action ToAction(const ScriptEvent& event) {
+// The machine's action for a script's event; nothing for a recording's own lines, which say what the
+// game read rather than what a device did.
+std::optional<Action> ToAction(const ScriptEvent& event) {
   using Type = ScriptEvent::Type;
   switch (event.type) {
     case Type::KeyDown:
@@ -39,14 +42,20 @@ Action ToAction(const ScriptEvent& event) {
       return Action::ConnectPad();
     case Type::PadDisconnect:
       return Action::DisconnectPad();
+    case Type::Time:
+    case Type::Pause:
+    case Type::End:
+      break;
   }
-  return Action::Close();
+  return std::nullopt;
 }
 
 }  // namespace
 
 void ScheduleScript(rt::platform::HeadlessPlatform& machine, const std::vector<ScriptEvent>& events) {
-  for (const ScriptEvent& event : events) machine.At(static_cast<int>(event.frame), ToAction(event));
+  for (const ScriptEvent& event : events) {
+    if (const std::optional<Action> action = ToAction(event)) machine.At(static_cast<int>(event.frame), *action);
+  }
 }
 
 void PassHashes::Shown(int pass, std::uint64_t hash) {

@@ -96,6 +96,11 @@ void ReadScript(const std::string& path, ReplayOptions& options) {
   auto parsed = pellaris::replay::ParseScript(ReadScriptText(path));
   if (!parsed.error.empty()) throw UsageError{path + ": " + parsed.error};
   options.events = std::move(parsed.events);
+  options.recording = parsed.recording;
+  if (options.recording) {  // a recording plays as it was played
+    options.seed = options.recording->seed;
+    options.answerYes = options.recording->fullScreen;
+  }
 }
 
 struct Command {

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <optional>
 
 #include "app/controls.h"
+#include "app/game_view.h"
 #include "app/player_input.h"
 #include "game/entities.h"
 #include "game/game.h"
@@ -142,6 +144,30 @@ class AudioTap {
   std::uint64_t played_ = 0;  // frames handed on so far
 };
 
+// The clock, telling when each pass ends: at the start of the frame boundary that begins the next.
+class PassEnds : public rt::platform::ClockFacet {
+ public:
+  PassEnds(rt::platform::ClockFacet& clock, std::function<void(std::int64_t pass)> ended)
+      : clock_(clock), ended_(std::move(ended)) {}
+
+  void FrameBoundary() override {
+    if (++boundaries_ >= 2) ended_(boundaries_ - 1);
+    clock_.FrameBoundary();
+  }
+  std::uint64_t Counter() override { return clock_.Counter(); }
+  std::uint64_t CounterFrequency() override { return clock_.CounterFrequency(); }
+  void SleepMs(int milliseconds) override { clock_.SleepMs(milliseconds); }
+  void SleepUntil(std::uint64_t counter) override { clock_.SleepUntil(counter); }
+  std::uint32_t TickMs() override { return clock_.TickMs(); }
+  rt::platform::LocalDateTime LocalTime() override { return clock_.LocalTime(); }
+  bool PacesFrames() override { return clock_.PacesFrames(); }
+
+ private:
+  rt::platform::ClockFacet& clock_;
+  std::function<void(std::int64_t)> ended_;
+  std::int64_t boundaries_ = 0;
+};
+
 }  // namespace
 
 std::string FormatLogLine(const FrameRecord& r) {
@@ -176,18 +202,24 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
   machine.SetAudioFormat({kAudioRate, kAudioChannels, rt::platform::SampleFormat::S16});
   machine.SetDefaultYesNoAnswer(options.answerYes ? rt::platform::MessageAnswer::Yes
                                                   : rt::platform::MessageAnswer::No);
-  ScheduleScript(machine, options.events);
   PassHashes passHashes([&](const std::string& line) { *hashes << line << '\n'; });
   if (hashes) {
     machine.SetPresentCallback(
         [&](const rt::platform::PresentedFrame& frame) { passHashes.Shown(frame.frame, frame.hash); });
   }
-  // The script's pad lines reach the game through the player's default controls, as on the desktop.
+  // A script says what the devices did, and its pad lines reach the game through the player's
+  // default controls, as on the desktop; a recording says what the game read, pass by pass.
   pellaris::app::PlayerInput controls(machine.Input(), pellaris::app::DefaultBindings());
   rt::platform::Backend facets = machine.Facets();
-  facets.input = &controls;
-  const rt::platform::ScopedBackend installed(facets);
-  rt::RandomSeed(options.seed);
+  std::optional<app::GameView> view;
+  if (options.recording) {
+    view.emplace(facets);
+    view->PlayScript(options.events, nullptr);
+    facets = view->Facets();
+  } else {
+    ScheduleScript(machine, options.events);
+    facets.input = &controls;
+  }
 
   std::vector<int> sounds;
   soundsOfPass = &sounds;
@@ -203,12 +235,16 @@ bool RunReplay(const ReplayOptions& options, std::ostream* log,
       dumpsWritten = WritePng(DumpName(options.dumpDir, frame), *rt::BlitTarget()) && dumpsWritten;
     }
   };
+  // A pass's line is written as the next pass begins, before anything of the next pass happens.
+  PassEnds passEnds(*facets.clock, report);
+  facets.clock = &passEnds;
   AudioTap tap(machine, options.audio);
   machine.SetFrameCallback([&](int flip) {
     tap.CatchUp();
-    if (flip >= 2) report(flip - 1);
     if (options.frames > 0 && flip == options.frames + 1) throw EndOfReplay{};
   });
+  const rt::platform::ScopedBackend installed(facets);
+  rt::RandomSeed(options.seed);
 
   try {
     RunProgram(PlayGame);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -21,6 +22,7 @@ struct ReplayOptions {
   std::int64_t frames = 0;  // the run ends at flip frames + 1; 0 runs until the game ends
   int fps = 60;             // virtual clock step per FlipBuffers
   std::vector<ScriptEvent> events;
+  std::optional<RecordingHeader> recording;  // the events are a recording's, read through the game's view
   std::string dumpDir;
   std::set<std::int64_t> dumpAt;
   // When set, gets what the game played, in order: kAudioRate Hz, kAudioChannels channels, 16-bit,

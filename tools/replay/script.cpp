@@ -78,6 +78,8 @@ bool ParsePadEvent(const std::vector<std::string_view>& w, ScriptEvent& event, s
   return false;
 }
 
+bool ParseRecordedEvent(const std::vector<std::string_view>& w, ScriptEvent& event);
+
 // Fills `event` from the words after the frame number; false when they do not form an event, with
 // the reason when there is more to say than that.
 bool ParseEvent(const std::vector<std::string_view>& w, ScriptEvent& event, std::string& reason) {
@@ -109,7 +111,39 @@ bool ParseEvent(const std::vector<std::string_view>& w, ScriptEvent& event, std:
     // A date value is a signed 32-bit count of seconds, so larger jumps mean nothing.
     return ParseNumber(w[2], event.seconds) && event.seconds >= -2147483647 && event.seconds <= 2147483647;
   }
+  return ParseRecordedEvent(w, event);
+}
+
+// The lines only a recording has.
+bool ParseRecordedEvent(const std::vector<std::string_view>& w, ScriptEvent& event) {
+  using Type = ScriptEvent::Type;
+  const std::size_t n = w.size();
+  if (n == 3 && w[1] == "time") {
+    event.type = Type::Time;
+    return ParseNumber(w[2], event.seconds) && event.seconds >= 0 && event.seconds <= 2147483647;
+  }
+  if (n == 3 && w[1] == "pause" && (w[2] == "on" || w[2] == "off")) {
+    event.type = Type::Pause;
+    event.a = w[2] == "on" ? 1 : 0;
+    return true;
+  }
+  if (n == 3 && w[1] == "end") {
+    event.type = Type::End;
+    return ParseNumber(w[2], event.a);
+  }
   return false;
+}
+
+bool RecordedOnly(ScriptEvent::Type type) {
+  using Type = ScriptEvent::Type;
+  return type == Type::Time || type == Type::Pause || type == Type::End;
+}
+
+// What the devices did, which a recording has as the game read it instead.
+bool DevicesOnly(ScriptEvent::Type type) {
+  using Type = ScriptEvent::Type;
+  return type == Type::Clock || type == Type::PadDown || type == Type::PadUp || type == Type::PadAxis ||
+         type == Type::PadConnect || type == Type::PadDisconnect;
 }
 
 bool ParseFrame(std::string_view word, std::int64_t& frame) {
@@ -135,9 +169,56 @@ std::string Printable(std::string_view line) {
   return shown;
 }
 
+namespace {
+
+// One line of a recording's header into `header`; the reason when it is not one.
+bool ParseHeaderLine(const std::vector<std::string_view>& w, RecordingHeader& header, std::string& reason) {
+  if (w.size() != 2) {
+    reason = "a header line is 'program VERSION', 'seed N', 'display window|fullscreen' or 'round FRAME'";
+    return false;
+  }
+  if (w[0] == "program") {
+    header.program = std::string(w[1]);
+    return true;
+  }
+  if (w[0] == "seed") {
+    if (ParseNumber(w[1], header.seed)) return true;
+    reason = "the seed is a whole number from 0 to 4294967295";
+    return false;
+  }
+  if (w[0] == "display" && (w[1] == "window" || w[1] == "fullscreen")) {
+    header.fullScreen = w[1] == "fullscreen";
+    return true;
+  }
+  if (w[0] == "round") {
+    if (ParseFrame(w[1], header.roundStart)) return true;
+    reason = "the round's first pass is a frame number";
+    return false;
+  }
+  reason = "a header line is 'program VERSION', 'seed N', 'display window|fullscreen' or 'round FRAME'";
+  return false;
+}
+
+// The recording's format from its first line, or nothing when the text is a plain script.
+std::optional<int> RecordingFormat(const std::vector<std::string_view>& words) {
+  int format = 0;
+  if (words.size() != 2 || words[0] != "pellaris-recording" || !ParseNumber(words[1], format))
+    return std::nullopt;
+  return format;
+}
+
+}  // namespace
+
 ParseResult ParseScript(std::string_view text) {
   ParseResult result;
   std::size_t lineNumber = 0;
+  bool firstLine = true, inHeader = false;
+  auto fail = [&](const std::string& problem) {
+    result.events.clear();
+    result.recording.reset();
+    result.error = "line " + std::to_string(lineNumber) + ": " + problem;
+    return result;
+  };
   while (!text.empty()) {
     ++lineNumber;
     const std::size_t newline = text.find('\n');
@@ -146,21 +227,93 @@ ParseResult ParseScript(std::string_view text) {
     line = line.substr(0, line.find('#'));
     const std::vector<std::string_view> words = Words(line);
     if (words.empty()) continue;
+    if (firstLine) {
+      firstLine = false;
+      if (const std::optional<int> format = RecordingFormat(words)) {
+        if (*format < 1 || *format > kRecordingFormat) {
+          return fail("this recording is in format " + std::to_string(*format) +
+                      "; this Pellaris reads format " + std::to_string(kRecordingFormat) +
+                      (*format > kRecordingFormat ? ": a newer Pellaris plays it" : ""));
+        }
+        result.recording = RecordingHeader{};
+        result.recording->format = *format;
+        inHeader = true;
+        continue;
+      }
+    }
     ScriptEvent event;
     std::string problem, reason;
+    if (inHeader && !words[0].empty() && (words[0][0] < '0' || words[0][0] > '9')) {
+      if (!ParseHeaderLine(words, *result.recording, reason))
+        return fail("cannot read \"" + Printable(line) + "\": " + reason);
+      continue;
+    }
+    inHeader = false;
     if (!ParseFrame(words[0], event.frame)) {
       problem = "the frame number must be a whole number from 1 to " + std::to_string(kLastScriptFrame);
     } else if (!ParseEvent(words, event, reason)) {
       problem = "cannot read \"" + Printable(line) + "\"" + (reason.empty() ? "" : ": " + reason);
+    } else if (result.recording && DevicesOnly(event.type)) {
+      problem = "a recording holds what the game read: \"" + Printable(line) + "\" belongs in a script";
+    } else if (!result.recording && RecordedOnly(event.type)) {
+      problem = "\"" + Printable(line) + "\" belongs in a recording (one starting 'pellaris-recording 1')";
     }
-    if (!problem.empty()) {
-      result.events.clear();
-      result.error = "line " + std::to_string(lineNumber) + ": " + problem;
-      return result;
-    }
+    if (!problem.empty()) return fail(problem);
     result.events.push_back(event);
   }
   return result;
+}
+
+std::string FormatHeader(const RecordingHeader& header) {
+  return "pellaris-recording " + std::to_string(header.format) + "\nprogram " + header.program + "\nseed " +
+         std::to_string(header.seed) + "\ndisplay " + (header.fullScreen ? "fullscreen" : "window") +
+         "\nround " + std::to_string(header.roundStart) + "\n";
+}
+
+std::string FormatEvent(const ScriptEvent& event) {
+  using Type = ScriptEvent::Type;
+  using rt::platform::PadAxis;
+  using rt::platform::PadButton;
+  const std::string frame = std::to_string(event.frame) + " ";
+  const std::string a = std::to_string(event.a);
+  switch (event.type) {
+    case Type::KeyDown:
+      return frame + "key down " + a + "\n";
+    case Type::KeyUp:
+      return frame + "key up " + a + "\n";
+    case Type::ButtonDown:
+      return frame + "button down " + a + "\n";
+    case Type::ButtonUp:
+      return frame + "button up " + a + "\n";
+    case Type::Move:
+      return frame + "move " + a + " " + std::to_string(event.b) + "\n";
+    case Type::FocusLost:
+      return frame + "focus lost\n";
+    case Type::FocusGained:
+      return frame + "focus gained\n";
+    case Type::Close:
+      return frame + "close\n";
+    case Type::Clock:
+      return frame + "clock " + std::to_string(event.seconds) + "\n";
+    case Type::PadDown:
+      return frame + "pad down " + rt::platform::PadButtonName(static_cast<PadButton>(event.a)) + "\n";
+    case Type::PadUp:
+      return frame + "pad up " + rt::platform::PadButtonName(static_cast<PadButton>(event.a)) + "\n";
+    case Type::PadAxis:
+      return frame + "pad axis " + rt::platform::PadAxisName(static_cast<PadAxis>(event.a)) + " " +
+             std::to_string(event.b) + "\n";
+    case Type::PadConnect:
+      return frame + "pad connect\n";
+    case Type::PadDisconnect:
+      return frame + "pad disconnect\n";
+    case Type::Time:
+      return frame + "time " + std::to_string(event.seconds) + "\n";
+    case Type::Pause:
+      return frame + (event.a != 0 ? "pause on\n" : "pause off\n");
+    case Type::End:
+      return frame + "end " + a + "\n";
+  }
+  return frame + "\n";
 }
 
 }  // namespace pellaris::replay

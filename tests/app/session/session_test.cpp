@@ -85,7 +85,8 @@ bool ShownDiffersFromGame(const HeadlessPlatform& machine, int top, int bottom) 
   const std::vector<std::uint32_t>& shown = machine.LastFrame()->pixels;
   for (int y = top; y < bottom; ++y) {
     for (int x = 0; x < game->Width(); ++x) {
-      if (shown[static_cast<std::size_t>(y) * game->Width() + x] != game->RowAs<std::uint32_t>(y)[x]) return true;
+      if (shown[static_cast<std::size_t>(y) * game->Width() + x] != game->RowAs<std::uint32_t>(y)[x])
+        return true;
     }
   }
   return false;
@@ -175,11 +176,13 @@ TEST(Session, ARoundThatEndsIsScoredAndTheBestShownUnderTheGameOverTexts) {
   run.Machine().At(50, Action::JumpClock(121));
   bool footerShown = false;
   run.Run(80, [&](int frame, Session&) {
-    if (frame >= 70) footerShown = footerShown || ShownDiffersFromGame(run.Machine(), OverlayVideo::kFooterTop, 280);
+    if (frame >= 70)
+      footerShown = footerShown || ShownDiffersFromGame(run.Machine(), OverlayVideo::kFooterTop, 280);
   });
   EXPECT_TRUE(footerShown);
   const std::string scores = ReadWhole(run.Folder() / "scores");
-  EXPECT_NE(scores.find("900000 1700000000 0 -\n" + std::to_string(score) + " "), std::string::npos) << scores;
+  EXPECT_NE(scores.find("900000 1700000000 0 -\n" + std::to_string(score) + " "), std::string::npos)
+      << scores;
 }
 
 TEST(Session, ADamagedScoresFileIsSetAsideAndTheGameStillStarts) {
@@ -209,19 +212,30 @@ struct BindingCase {
 TEST(PlayerInput, SetsTheGamesKeysFromTheBindings) {
   using rt::platform::PadAxis;
   using rt::platform::PadButton;
-  constexpr int kF = 0x21, kLeftCtrl = 0x1D, kRightCtrl = 0x9D, kRightShift = 0x36, kLeftAlt = 0x38, kSpace = 0x39;
+  constexpr int kF = 0x21, kLeftCtrl = 0x1D, kRightCtrl = 0x9D, kRightShift = 0x36, kLeftAlt = 0x38,
+                kSpace = 0x39;
   const auto defaults = [](Bindings&) {};
   const auto fireOnF = [](Bindings& b) { b.Keys(Control::Fire) = {kF}; };
   const auto thrustOnTrigger = [](Bindings& b) { b.Pad(Control::Thrust) = {"righttrigger"}; };
   const BindingCase cases[] = {
       {"Right Shift fires as Right Ctrl", defaults, {Action::KeyDown(kRightShift)}, kRightCtrl, true},
-      {"the game never sees Right Shift itself", defaults, {Action::KeyDown(kRightShift)}, kRightShift, false},
+      {"the game never sees Right Shift itself",
+       defaults,
+       {Action::KeyDown(kRightShift)},
+       kRightShift,
+       false},
       {"a key bound to fire fires", fireOnF, {Action::KeyDown(kF)}, kLeftCtrl, true},
       {"a key no longer bound does not", fireOnF, {Action::KeyDown(kLeftCtrl)}, kLeftCtrl, false},
-      {"Alt+Enter does not start a round", defaults, {Action::KeyDown(kLeftAlt), Action::KeyDown(kKeyEnter)},
-       kKeyEnter, false},
-      {"a trigger bound to thrust thrusts", thrustOnTrigger, {Action::MovePadAxis(PadAxis::RightTrigger, 20000)},
-       kSpace, true},
+      {"Alt+Enter does not start a round",
+       defaults,
+       {Action::KeyDown(kLeftAlt), Action::KeyDown(kKeyEnter)},
+       kKeyEnter,
+       false},
+      {"a trigger bound to thrust thrusts",
+       thrustOnTrigger,
+       {Action::MovePadAxis(PadAxis::RightTrigger, 20000)},
+       kSpace,
+       true},
       {"a button no longer bound does not", thrustOnTrigger, {Action::PadDown(PadButton::A)}, kSpace, false},
   };
   for (const BindingCase& c : cases) {

@@ -59,7 +59,8 @@ TEST(Controller, DrivesTheGameAsTheKeysItStandsFor) {
 
 // A stick nudged less than half way, as a worn stick rests, does nothing.
 TEST(Controller, AStickOffCentreDoesNotThrust) {
-  EXPECT_EQ(LogOf("2 key down 28\n3 key up 28\n"), LogOf("2 key down 28\n3 key up 28\n100 pad axis lefty -12000\n"));
+  EXPECT_EQ(LogOf("2 key down 28\n3 key up 28\n"),
+            LogOf("2 key down 28\n3 key up 28\n100 pad axis lefty -12000\n"));
 }
 
 }  // namespace

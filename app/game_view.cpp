@@ -1,0 +1,308 @@
+#include "app/game_view.h"
+
+#include <algorithm>
+#include <span>
+#include <string>
+
+#include "runtime/display/screen.h"
+
+namespace pellaris::app {
+
+namespace {
+
+using rt::platform::Event;
+using rt::platform::EventType;
+using rt::platform::MouseEvent;
+using Type = replay::ScriptEvent::Type;
+
+constexpr std::uint8_t kHeld = 0x80;
+// Beyond this many events waiting for the game, the oldest go (as the backends' own queues do).
+constexpr std::size_t kMaxEvents = 512;
+
+rt::DateValue DateOf(const rt::platform::LocalDateTime& t) {
+  return rt::MakeDate(t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+rt::platform::LocalDateTime LocalTimeOf(rt::DateValue date) {
+  return {rt::DateYear(date), rt::DateMonth(date),  rt::DateDay(date),
+          rt::DateHour(date), rt::DateMinute(date), rt::DateSecond(date)};
+}
+
+// The window manager's events: they change what is on the screen, never what the game does.
+bool AboutTheDisplay(EventType type) {
+  return type == EventType::Moved || type == EventType::Resized || type == EventType::Exposed ||
+         type == EventType::DisplayChanged || type == EventType::AudioDeviceLost ||
+         type == EventType::QuitRequest;
+}
+
+}  // namespace
+
+class GameView::Video : public rt::platform::VideoFacet {
+ public:
+  Video(GameView& view, rt::platform::VideoFacet& machine) : view_(view), machine_(machine) {}
+
+  rt::platform::WindowId CreateWindow(const rt::platform::WindowDesc& desc) override {
+    return Own(machine_.CreateWindow(desc));
+  }
+  rt::platform::WindowId CreateFullScreenWindow(const std::string& title) override {
+    return Own(machine_.CreateFullScreenWindow(title));
+  }
+  void DestroyWindow(rt::platform::WindowId window) override {
+    if (window == view_.window_) view_.window_ = 0;
+    machine_.DestroyWindow(window);
+  }
+  rt::platform::WindowId FocusedWindow() override { return view_.focused_ ? view_.window_ : 0; }
+
+  bool DesktopMode(int& width, int& height, int& depth) override {
+    return machine_.DesktopMode(width, height, depth);
+  }
+  void ShowWindow(rt::platform::WindowId window, bool visible) override {
+    machine_.ShowWindow(window, visible);
+  }
+  void SetWindowTitle(rt::platform::WindowId window, const std::string& title) override {
+    machine_.SetWindowTitle(window, title);
+  }
+  void SetWindowIcon(rt::platform::WindowId window, const std::uint32_t* pixels, int width,
+                     int height) override {
+    machine_.SetWindowIcon(window, pixels, width, height);
+  }
+  bool WindowGeometry(rt::platform::WindowId window, rt::platform::Rect& outer,
+                      rt::platform::Rect& client) override {
+    return machine_.WindowGeometry(window, outer, client);
+  }
+  int PresentRate(rt::platform::WindowId window) override { return machine_.PresentRate(window); }
+  void Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height,
+               int pitchBytes, const rt::platform::Rect& dest) override {
+    machine_.Present(window, pixels, width, height, pitchBytes, dest);
+  }
+
+ private:
+  rt::platform::WindowId Own(rt::platform::WindowId window) {
+    if (window != 0) view_.window_ = window;
+    return window;
+  }
+
+  GameView& view_;
+  rt::platform::VideoFacet& machine_;
+};
+
+class GameView::Input : public rt::platform::InputFacet {
+ public:
+  Input(GameView& view, rt::platform::InputFacet& machine) : view_(view), machine_(machine) {}
+
+  // Only what the pass took in; waiting for more would wait for the next pass, so it never waits.
+  bool NextEvent(Event& event, int) override {
+    if (view_.events_.empty()) return false;
+    event = view_.events_.front();
+    view_.events_.pop_front();
+    return true;
+  }
+  void ReadKeyState(std::uint8_t state[256]) override {
+    std::copy(view_.keys_.begin(), view_.keys_.end(), state);
+  }
+  int TakeMouseEvents(MouseEvent* out, int max) override {
+    int count = 0;
+    for (; count < max && !view_.mouse_.empty(); ++count) {
+      out[count] = view_.mouse_.front();
+      view_.mouse_.pop_front();
+    }
+    return count;
+  }
+  // The controllers reach the game as its keys.
+  void ReadPadState(rt::platform::PadState& state) override { state = rt::platform::PadState{}; }
+
+  bool HasKeyboard() override { return machine_.HasKeyboard(); }
+  bool HasMouse() override { return machine_.HasMouse(); }
+  void ShowCursor(bool visible) override { machine_.ShowCursor(visible); }
+  void ConfineCursor(rt::platform::WindowId window, const rt::platform::Rect* area) override {
+    machine_.ConfineCursor(window, area);
+  }
+  void WarpCursor(rt::platform::WindowId window, int x, int y) override { machine_.WarpCursor(window, x, y); }
+  void SetRelativeMouse(bool on) override { machine_.SetRelativeMouse(on); }
+
+ private:
+  GameView& view_;
+  rt::platform::InputFacet& machine_;
+};
+
+class GameView::Clock : public rt::platform::ClockFacet {
+ public:
+  Clock(GameView& view, rt::platform::ClockFacet& machine) : view_(view), machine_(machine) {}
+
+  rt::platform::LocalDateTime LocalTime() override {
+    return view_.date_ ? LocalTimeOf(*view_.date_) : machine_.LocalTime();
+  }
+  void FrameBoundary() override {
+    machine_.FrameBoundary();
+    view_.BeginPass();
+  }
+  void SleepMs(int milliseconds) override {
+    if (view_.paced_) machine_.SleepMs(milliseconds);
+  }
+  void SleepUntil(std::uint64_t counter) override {
+    if (view_.paced_) machine_.SleepUntil(counter);
+  }
+
+  std::uint64_t Counter() override { return machine_.Counter(); }
+  std::uint64_t CounterFrequency() override { return machine_.CounterFrequency(); }
+  std::uint32_t TickMs() override { return machine_.TickMs(); }
+  bool PacesFrames() override { return machine_.PacesFrames(); }
+
+ private:
+  GameView& view_;
+  rt::platform::ClockFacet& machine_;
+};
+
+GameView::GameView(const rt::platform::Backend& machine)
+    : machine_(machine),
+      video_(std::make_unique<Video>(*this, *machine.video)),
+      input_(std::make_unique<Input>(*this, *machine.input)),
+      clock_(std::make_unique<Clock>(*this, *machine.clock)) {}
+
+GameView::~GameView() = default;
+
+rt::platform::Backend GameView::Facets() {
+  rt::platform::Backend facets = machine_;
+  facets.video = video_.get();
+  facets.input = input_.get();
+  facets.clock = clock_.get();
+  return facets;
+}
+
+void GameView::ReadMachine(PassListener listener) {
+  scripted_ = false;
+  listener_ = std::move(listener);
+}
+
+void GameView::PlayScript(std::vector<replay::ScriptEvent> events, PassListener listener) {
+  scripted_ = true;
+  script_ = std::move(events);
+  nextScriptEvent_ = 0;
+  listener_ = std::move(listener);
+}
+
+void GameView::BeginPass() {
+  ++pass_;
+  std::vector<replay::ScriptEvent> changes;
+  TakeMachineEvents(!scripted_, changes);
+  if (scripted_) {
+    ApplyScript(changes);
+  } else {
+    ReadDevices(changes);
+  }
+  if (listener_) listener_(pass_, changes);
+}
+
+replay::ScriptEvent GameView::Change(Type type, int a, int b) const {
+  replay::ScriptEvent event;
+  event.frame = pass_;
+  event.type = type;
+  event.a = a;
+  event.b = b;
+  return event;
+}
+
+// The window manager's events pass as they are, and a close request as one for the program's window;
+// the input devices' events do not: the view reads the devices' state instead.
+void GameView::TakeMachineEvents(bool recording, std::vector<replay::ScriptEvent>& changes) {
+  Event event;
+  while (machine_.input->NextEvent(event, 0)) {
+    if (event.type == EventType::CloseRequest) {
+      event.window = window_;
+      if (recording) changes.push_back(Change(Type::Close));
+    } else if (!AboutTheDisplay(event.type)) {
+      continue;
+    }
+    if (events_.size() >= kMaxEvents) events_.pop_front();
+    events_.push_back(event);
+  }
+}
+
+void GameView::ReadDevices(std::vector<replay::ScriptEvent>& changes) {
+  std::uint8_t keys[256];
+  machine_.input->ReadKeyState(keys);
+  for (int key = 0; key < 256; ++key) {
+    const std::uint8_t now = keys[key] != 0 ? kHeld : 0;
+    if (now == keys_[key]) continue;
+    keys_[key] = now;
+    changes.push_back(Change(now != 0 ? Type::KeyDown : Type::KeyUp, key));
+  }
+  MouseEvent records[64];
+  while (const int count = machine_.input->TakeMouseEvents(records, 64)) {
+    for (const MouseEvent& record : std::span(records, count)) {
+      if (record.type == MouseEvent::Type::Move) {
+        if (record.dx == 0 && record.dy == 0) continue;  // the wheel alone: the game has no use for it
+        changes.push_back(Change(Type::Move, record.dx, record.dy));
+      } else {
+        changes.push_back(Change(
+            record.type == MouseEvent::Type::ButtonDown ? Type::ButtonDown : Type::ButtonUp, record.button));
+      }
+      mouse_.push_back(MouseEvent{record.type, record.dx, record.dy, 0, record.button});
+    }
+  }
+  const bool focused = window_ != 0 && machine_.video->FocusedWindow() == window_;
+  if (focused != focused_) {
+    SetFocus(focused);
+    changes.push_back(Change(focused ? Type::FocusGained : Type::FocusLost));
+  }
+  const rt::DateValue date = DateOf(machine_.clock->LocalTime());
+  if (date != date_) {
+    date_ = date;
+    replay::ScriptEvent change = Change(Type::Time);
+    change.seconds = date;
+    changes.push_back(change);
+  }
+  if (rt::ScreenHeld() != held_) {
+    held_ = rt::ScreenHeld();
+    changes.push_back(Change(Type::Pause, held_ ? 1 : 0));
+  }
+}
+
+void GameView::ApplyScript(std::vector<replay::ScriptEvent>& changes) {
+  while (nextScriptEvent_ < script_.size() && script_[nextScriptEvent_].frame <= pass_) {
+    const replay::ScriptEvent& event = script_[nextScriptEvent_++];
+    Apply(event);
+    changes.push_back(event);
+  }
+}
+
+void GameView::Apply(const replay::ScriptEvent& event) {
+  switch (event.type) {
+    case Type::KeyDown:
+    case Type::KeyUp:
+      keys_[static_cast<std::size_t>(event.a & 0xFF)] = event.type == Type::KeyDown ? kHeld : 0;
+      break;
+    case Type::ButtonDown:
+    case Type::ButtonUp:
+      mouse_.push_back(MouseEvent{
+          event.type == Type::ButtonDown ? MouseEvent::Type::ButtonDown : MouseEvent::Type::ButtonUp, 0, 0, 0,
+          event.a});
+      break;
+    case Type::Move:
+      mouse_.push_back(MouseEvent{MouseEvent::Type::Move, event.a, event.b, 0, 0});
+      break;
+    case Type::FocusLost:
+    case Type::FocusGained:
+      SetFocus(event.type == Type::FocusGained);
+      break;
+    case Type::Close:
+      events_.push_back(Event{EventType::CloseRequest, window_});
+      break;
+    case Type::Time:
+      date_ = static_cast<rt::DateValue>(event.seconds);
+      break;
+    case Type::Pause:
+      held_ = event.a != 0;
+      rt::HoldScreen(held_);
+      break;
+    default:  // a device's own lines and the end are not the game's input
+      break;
+  }
+}
+
+void GameView::SetFocus(bool focused) {
+  focused_ = focused;
+  events_.push_back(Event{focused ? EventType::FocusGained : EventType::FocusLost, window_});
+}
+
+}  // namespace pellaris::app

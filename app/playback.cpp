@@ -1,0 +1,148 @@
+#include "app/playback.h"
+
+#include <algorithm>
+
+#include "app/answered_dialogs.h"
+#include "app/files.h"
+#include "game/game.h"
+#include "game/startup.h"
+#include "game/state.h"
+#include "runtime/core/random.h"
+#include "runtime/platform/headless/headless_platform.h"
+#include "runtime/platform/key_codes.h"
+#include "runtime/runtime.h"
+
+namespace pellaris::app {
+
+namespace {
+
+// A session of a few hundred rounds; anything larger is no recording of ours.
+constexpr std::size_t kLargestRecording = 16 << 20;
+
+struct Stop {};
+
+}  // namespace
+
+std::optional<Recording> LoadRecording(const std::filesystem::path& file, std::string& error) {
+  const FileContents contents = ReadSmallFile(file, kLargestRecording);
+  if (contents.status != ReadStatus::Read) {
+    error = contents.status == ReadStatus::Missing ? "cannot read " + file.string() + ": no such file"
+                                                   : contents.error;
+    return std::nullopt;
+  }
+  replay::ParseResult parsed = replay::ParseScript(contents.text);
+  if (!parsed.error.empty()) {
+    error = file.string() + ": " + parsed.error;
+    return std::nullopt;
+  }
+  if (!parsed.recording) {
+    error = file.string() + " is a script, not a recording: it does not start with 'pellaris-recording'";
+    return std::nullopt;
+  }
+  Recording recording{*parsed.recording, std::move(parsed.events), std::nullopt, 0};
+  for (const replay::ScriptEvent& event : recording.events) {
+    recording.lastPass = std::max(recording.lastPass, event.frame);
+    if (event.type == replay::ScriptEvent::Type::End) recording.claimedScore = event.a;
+  }
+  return recording;
+}
+
+Verdict VerifyRecording(const Recording& recording) {
+  rt::platform::HeadlessPlatform machine;
+  AnsweredDialogs dialogs(machine.Dialogs(), recording.header.fullScreen);
+  rt::platform::Backend facets = machine.Facets();
+  facets.dialogs = &dialogs;
+  GameView view(facets);
+  Verdict verdict;
+  verdict.claimedScore = recording.claimedScore;
+  view.PlayScript(recording.events, [&](std::int64_t pass, const std::vector<replay::ScriptEvent>&) {
+    if (pass < recording.lastPass) return;
+    verdict.score = score;
+    verdict.roundOver = gameOver == 1;
+    throw Stop{};
+  });
+  const rt::platform::ScopedBackend installed(view.Facets());
+  rt::RandomSeed(recording.header.seed);
+  try {
+    RunProgram(PlayGame);
+    verdict.score = score;  // the game ended before the recording did
+  } catch (const Stop&) {
+    rt::EndRuntime();
+  }
+  return verdict;
+}
+
+Watch::Watch(const rt::platform::Backend& machine, const Recording& recording)
+    : machine_(machine),
+      recording_(recording),
+      dialogs_(*machine.dialogs, recording.header.fullScreen),
+      view_(WithDialogs(machine)) {}
+
+rt::platform::Backend Watch::WithDialogs(rt::platform::Backend machine) {
+  machine.dialogs = &dialogs_;
+  return machine;
+}
+
+void Watch::Run() {
+  view_.PlayScript(recording_.events,
+                   [this](std::int64_t pass, const std::vector<replay::ScriptEvent>&) { PassBegins(pass); });
+  rt::RandomSeed(recording_.header.seed);
+  try {
+    RunProgram(PlayGame);
+  } catch (const Leave&) {
+    rt::EndRuntime();
+  }
+}
+
+void Watch::PassBegins(std::int64_t pass) {
+  std::uint8_t keys[256];
+  rt::platform::PadState pads;
+  ReadViewer(keys, pads);
+  if (Pressed(rt::kKeyEscape, keys) || pads.Held(rt::platform::PadButton::Back)) throw Leave{};
+  if (Pressed(rt::kKeySpace, keys) || PadPausePressed(pads)) Pause();
+  const std::int64_t last = recording_.lastPass + (recording_.claimedScore ? kPassesShownAfterTheEnd : 0);
+  if (pass > last) throw Leave{};
+  const bool fast = pass < recording_.header.roundStart || keys[rt::kKeyRight] != 0 ||
+                    pads.Held(rt::platform::PadButton::RightShoulder) ||
+                    pads.Held(rt::platform::PadButton::DpadRight);
+  view_.SetPaced(!fast);
+}
+
+// Holds the playback, the last picture on the screen, until the viewer resumes or leaves.
+void Watch::Pause() {
+  for (;;) {
+    machine_.clock->SleepMs(15);
+    rt::platform::Event event;
+    while (machine_.input->NextEvent(event, 0)) {
+      if (event.type == rt::platform::EventType::CloseRequest ||
+          event.type == rt::platform::EventType::QuitRequest) {
+        throw Leave{};
+      }
+    }
+    std::uint8_t keys[256];
+    rt::platform::PadState pads;
+    ReadViewer(keys, pads);
+    if (Pressed(rt::kKeyEscape, keys) || pads.Held(rt::platform::PadButton::Back)) throw Leave{};
+    if (Pressed(rt::kKeySpace, keys) || PadPausePressed(pads)) return;
+  }
+}
+
+void Watch::ReadViewer(std::uint8_t keys[256], rt::platform::PadState& pads) {
+  machine_.input->ReadKeyState(keys);
+  machine_.input->ReadPadState(pads);
+}
+
+bool Watch::Pressed(int key, const std::uint8_t keys[256]) {
+  const bool held = keys[key] != 0, was = wasHeld_[key];
+  wasHeld_[key] = held;
+  return held && !was;
+}
+
+bool Watch::PadPausePressed(const rt::platform::PadState& pads) {
+  const bool held = pads.Held(rt::platform::PadButton::A) || pads.Held(rt::platform::PadButton::Start);
+  const bool pressed = held && !padPauseWasHeld_;
+  padPauseWasHeld_ = held;
+  return pressed;
+}
+
+}  // namespace pellaris::app
