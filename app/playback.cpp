@@ -30,13 +30,19 @@ std::optional<Recording> LoadRecording(const std::filesystem::path& file, std::s
                                                    : contents.error;
     return std::nullopt;
   }
-  replay::ParseResult parsed = replay::ParseScript(contents.text);
+  std::optional<Recording> recording = ReadRecording(contents.text, error);
+  if (!recording) error = file.string() + ": " + error;
+  return recording;
+}
+
+std::optional<Recording> ReadRecording(std::string_view text, std::string& error) {
+  replay::ParseResult parsed = replay::ParseScript(text);
   if (!parsed.error.empty()) {
-    error = file.string() + ": " + parsed.error;
+    error = parsed.error;
     return std::nullopt;
   }
   if (!parsed.recording) {
-    error = file.string() + " is a script, not a recording: it does not start with 'pellaris-recording'";
+    error = "a script, not a recording: it does not start with 'pellaris-recording'";
     return std::nullopt;
   }
   Recording recording{*parsed.recording, std::move(parsed.events), std::nullopt, 0};
@@ -57,6 +63,7 @@ Verdict VerifyRecording(const Recording& recording) {
   verdict.claimedScore = recording.claimedScore;
   view.PlayScript(recording.events, [&](std::int64_t pass, const std::vector<replay::ScriptEvent>&) {
     if (pass < recording.lastPass) return;
+    verdict.pass = pass;
     verdict.score = score;
     verdict.roundOver = gameOver == 1;
     throw Stop{};
@@ -65,7 +72,8 @@ Verdict VerifyRecording(const Recording& recording) {
   rt::RandomSeed(recording.header.seed);
   try {
     RunProgram(PlayGame);
-    verdict.score = score;  // the game ended before the recording did
+    verdict.pass = machine.FrameCount();  // the game ended before the recording did
+    verdict.score = score;
   } catch (const Stop&) {
     rt::EndRuntime();
   }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/answered_dialogs.h"
@@ -25,9 +26,12 @@ struct Recording {
 // The recording in the file, or nothing with the reason in `error` (a file that cannot be read, a
 // script that is no recording, a recording from a newer format).
 std::optional<Recording> LoadRecording(const std::filesystem::path& file, std::string& error);
+// The same from the file's text; `error` then starts with the line in question.
+std::optional<Recording> ReadRecording(std::string_view text, std::string& error);
 
 struct Verdict {
-  std::int32_t score = 0;                    // what the round reached at the recording's last pass
+  std::int64_t pass = 0;                     // where the playback stopped: the recording's last pass
+  std::int32_t score = 0;                    // what the round reached there
   bool roundOver = false;                    // and whether it was over there
   std::optional<std::int32_t> claimedScore;  // what the file says it reached
   bool Verified() const { return claimedScore && roundOver && *claimedScore == score; }

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/playback.h"
 #include "tools/replay/replay.h"
 #include "tools/replay/wav_file.h"
 
@@ -25,6 +26,7 @@ using pellaris::replay::WavFileWriter;
 
 constexpr int kExitIoFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitNotVerified = 3;
 // Ten minutes of play: a run without --frames and without an Escape in its script still ends.
 constexpr std::int64_t kDefaultFrames = 36000;
 // A script is a few kilobytes; refusing giant files keeps a mistake from exhausting memory.
@@ -49,9 +51,21 @@ constexpr const char* kHelp =
     "  --dump DIR         where --dump-at writes frame-NNNNNN.png (made if missing)\n"
     "  --dump-at F1,F2,.. the passes whose picture to write\n"
     "  --audio FILE       what the game played, as a 44.1 kHz stereo 16-bit WAV file\n"
+    "  --verify FILE      play a recording of the game's (pellaris keeps them in\n"
+    "                     ~/.local/state/pellaris/replays) to its end and check the score it\n"
+    "                     claims; alone, without other options\n"
     "  --help             this text\n"
     "\n"
-    "Exit status: 0 done, 1 a file could not be read or written, 2 a wrong option or script.\n";
+    "A recording (a script starting 'pellaris-recording 1') brings its own seed and answer, and says\n"
+    "what the game read rather than what the devices did.\n"
+    "\n"
+    "The log's line for pass F is the game's state after pass F: an action at frame F happens as pass F\n"
+    "begins, so line F is the first to show it. \"remaining\" is the round's time as pass F saw it (0 on\n"
+    "the title, before any round). The pass in which Enter starts the next round shows the game-over\n"
+    "screen but ends with the new round set up: its line says \"gameover\" with the new round's state.\n"
+    "\n"
+    "Exit status: 0 done (with --verify: verified), 1 a file could not be read or written, 2 a wrong\n"
+    "option, script or recording, 3 (with --verify) the recording does not reach the score it claims.\n";
 
 // A wrong command line or script (exit 2), or a file that could not be read or written (exit 1).
 struct UsageError {
@@ -105,8 +119,9 @@ void ReadScript(const std::string& path, ReplayOptions& options) {
 
 struct Command {
   ReplayOptions options;
-  std::string logPath, hashesPath, audioPath;
+  std::string logPath, hashesPath, audioPath, verifyPath;
   bool help = false;
+  int optionsGiven = 0;
 };
 
 // The options that take a value, each with what it does with it; false for a value it does not take.
@@ -153,6 +168,11 @@ constexpr Option kOptions[] = {
        c.audioPath = v;
        return true;
      }},
+    {"--verify",
+     [](std::string_view v, Command& c) {
+       c.verifyPath = v;
+       return true;
+     }},
 };
 
 const Option* FindOption(std::string_view name) {
@@ -180,7 +200,10 @@ Command ReadCommand(int argc, char** argv) {
     if (!option->apply(value, command)) {
       throw UsageError{"bad value for " + std::string(name) + ": " + Printable(value)};
     }
+    ++command.optionsGiven;
   }
+  if (!command.verifyPath.empty() && command.optionsGiven > 1)
+    throw UsageError{"--verify takes no other option"};
   if (!command.options.dumpAt.empty() && command.options.dumpDir.empty()) {
     throw UsageError{"--dump-at needs --dump DIR"};
   }
@@ -218,6 +241,31 @@ int Run(const Command& command) {
   return 0;
 }
 
+// Plays the recording to its end and says whether it reaches the score it claims.
+int Verify(const std::string& path) {
+  std::string error;
+  const std::optional<pellaris::app::Recording> recording =
+      pellaris::app::ReadRecording(ReadScriptText(path), error);
+  if (!recording) throw UsageError{path + ": " + error};
+  const pellaris::app::Verdict verdict = pellaris::app::VerifyRecording(*recording);
+  const std::string reached =
+      "the round reaches " + std::to_string(verdict.score) + " at pass " + std::to_string(verdict.pass);
+  if (verdict.Verified()) {
+    std::cout << Printable(path) << ": verified: " << reached << ", as recorded\n";
+  } else if (!verdict.claimedScore) {
+    std::cout << Printable(path) << ": not verified: the recording was cut short, so it claims no score; "
+              << reached << "\n";
+  } else if (!verdict.roundOver) {
+    std::cout << Printable(path) << ": not verified: the round is not over at pass " << verdict.pass
+              << ", where the recording says it ended with " << *verdict.claimedScore << "\n";
+  } else {
+    std::cout << Printable(path) << ": not verified: " << reached << ", the recording says "
+              << *verdict.claimedScore << "\n";
+  }
+  if (!std::cout.flush()) throw IoError{"cannot write the verdict"};
+  return verdict.Verified() ? 0 : kExitNotVerified;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -227,7 +275,7 @@ int main(int argc, char** argv) {
       std::cout << kHelp;
       return std::cout.flush() ? 0 : kExitIoFailure;
     }
-    return Run(command);
+    return command.verifyPath.empty() ? Run(command) : Verify(command.verifyPath);
   } catch (const UsageError& error) {
     std::cerr << "pellaris-replay: " << error.message << "\nTry 'pellaris-replay --help'.\n";
     return kExitUsage;

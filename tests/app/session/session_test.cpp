@@ -20,59 +20,11 @@
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
+#include "session_run.h"
 #include "temporary_folder.h"
 
 namespace pellaris::app {
 namespace {
-
-using rt::platform::Action;
-using rt::platform::HeadlessPlatform;
-
-constexpr int kKeyP = 0x19, kKeyM = 0x32, kKeyEnter = 0x1C;
-constexpr int kFramesPerSecond = 60;
-
-struct Stop {};
-
-// One run of the game in a session, until the frame given, with the machine's actions and a look at
-// the game after each frame.
-class SessionRun {
- public:
-  SessionRun() {
-    setup_.settingsFile = folder_.Path() / "settings.ini";
-    setup_.scoresFile = folder_.Path() / "scores";
-    setup_.fullScreen = false;
-  }
-
-  SessionSetup& Setup() { return setup_; }
-  HeadlessPlatform& Machine() { return machine_; }
-  const std::filesystem::path& Folder() const { return folder_.Path(); }
-  std::string Report() const { return report_.str(); }
-  void Press(int frame, int key) {
-    machine_.At(frame, Action::KeyDown(key));
-    machine_.At(frame + 1, Action::KeyUp(key));
-  }
-  void Run(int frames, const std::function<void(int frame, Session&)>& look = nullptr) {
-    Session session(machine_.Facets(), setup_, report_);
-    machine_.SetFrameCallback([&](int frame) {
-      if (look) look(frame, session);
-      if (frame >= frames) throw Stop{};
-    });
-    const rt::platform::ScopedBackend installed(session.Facets());
-    session.Start();
-    rt::RandomSeed(1);
-    try {
-      RunProgram(PlayGame);
-    } catch (const Stop&) {
-      rt::EndRuntime();
-    }
-  }
-
- private:
-  TemporaryFolder folder_;
-  HeadlessPlatform machine_;
-  SessionSetup setup_;
-  std::ostringstream report_;
-};
 
 int RemainingSeconds() {
   return roundEndTime - rt::CurrentDate();

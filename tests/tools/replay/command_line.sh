@@ -9,6 +9,9 @@ printf '4294967298 close\n' >"$work/wrapping.txt"
 printf '5 key \033[2Jdown 1\n' >"$work/escape.txt"
 printf '2 key down 1\n' >"$work/quit.txt"
 printf '2 pad down jump\n' >"$work/pad.txt"
+printf 'pellaris-recording 1\nprogram 0.1.0\nseed 5\ndisplay window\nround 2\n1 time 1717243200\n2 key down 28\n3 key up 28\n90 key down 57\n' >"$work/cut.rec"
+printf 'pellaris-recording 2\n1 time 1717243200\n' >"$work/newer.rec"
+printf '2 pad down a\n' >"$work/script.txt"
 
 failures=0
 # expect STATUS TEXT ARGS...: runs the tool, whose output must contain TEXT.
@@ -44,6 +47,12 @@ expect 0 "" --frames 3 --audio "$work/run.wav"
 # Without --frames a run still ends: here by the script's Escape.
 expect 0 "" --script "$work/quit.txt" --log "$work/quit.jsonl"
 [ "$(wc -l <"$work/quit.jsonl")" -ge 2 ] || { echo "FAIL: no log of the run"; failures=$((failures + 1)); }
+# A recording is verified against the score it claims: one cut short claims none.
+expect 3 "not verified: the recording was cut short" --verify "$work/cut.rec"
+expect 2 "a newer Pellaris plays it" --verify "$work/newer.rec"
+expect 2 "a script, not a recording" --verify "$work/script.txt"
+expect 2 "--verify takes no other option" --verify "$work/cut.rec" --seed 3
+expect 1 "cannot read" --verify "$work/missing.rec"
 # Control bytes never reach the terminal.
 if "$tool" --script "$work/escape.txt" 2>&1 | grep -q $'\033'; then
   echo "FAIL: an escape byte was echoed"
