@@ -61,6 +61,18 @@ std::filesystem::path ReplaysFolder(const Settings& settings) {
   return settings.record && !state.empty() ? state / "replays" : std::filesystem::path();
 }
 
+// The craft of the best round that has a recording, pass by pass; empty when there is none.
+std::vector<float> GhostOfTheBest() {
+  const ScoreTable table = LoadScores(DefaultScoresFile(), std::cerr);
+  for (const ScoredRound& round : table.Best()) {
+    if (round.recording.empty()) continue;
+    std::string error;
+    const std::optional<Recording> recording = LoadRecording(StateFolder() / "replays" / round.recording, error);
+    if (recording) return TraceCraft(*recording);
+  }
+  return {};
+}
+
 int Play(const Options& options, const std::filesystem::path& settingsFile, const Settings& stored) {
   const Settings settings = WithOptions(stored, options);
   const std::unique_ptr<rt::platform::SdlBackend> machine = MakeMachine(settings);
@@ -76,6 +88,7 @@ int Play(const Options& options, const std::filesystem::path& settingsFile, cons
   setup.fullScreen = DisplayAnswer(settings.display);
   setup.silentWithoutDevice = options.noSound;
   setup.toggleFullScreen = [&machine] { machine->ToggleFullScreen(); };
+  if (settings.ghost) setup.ghost = GhostOfTheBest();
   Session session(machine->Facets(), std::move(setup), std::cerr);
   const rt::platform::ScopedBackend installed(session.Facets());
   session.Start();

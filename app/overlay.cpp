@@ -1,5 +1,6 @@
 #include "app/overlay.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "runtime/sprites/font.h"
@@ -30,6 +31,18 @@ void DrawGlyphs(std::uint32_t* pixels, int width, int height, int left, int top,
   }
 }
 
+void DrawGhost(std::uint32_t* pixels, int width, int height, const Ghost& ghost) {
+  for (int row = std::max(0, -ghost.y); row < ghost.height && ghost.y + row < height; ++row) {
+    const std::uint32_t* from = ghost.pixels + static_cast<std::ptrdiff_t>(row) * ghost.pitchPixels;
+    std::uint32_t* to = pixels + static_cast<std::ptrdiff_t>(ghost.y + row) * width;
+    for (int column = std::max(0, -ghost.x); column < ghost.width && ghost.x + column < width; ++column) {
+      if (from[column] == 0) continue;
+      std::uint32_t& pixel = to[ghost.x + column];
+      pixel = ((pixel & 0xFEFEFE) >> 1) + ((from[column] & 0xFEFEFE) >> 1);
+    }
+  }
+}
+
 }  // namespace
 
 void DrawCentredText(std::uint32_t* pixels, int width, int height, int top, std::string_view text,
@@ -43,8 +56,8 @@ void DrawCentredText(std::uint32_t* pixels, int width, int height, int top, std:
 
 void OverlayVideo::Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height,
                            int pitchBytes, const rt::platform::Rect& dest) {
-  const OverlayTexts texts = texts_ ? texts_() : OverlayTexts{};
-  if ((texts.notice.empty() && texts.footer.empty()) || width <= 0 || height <= 0) {
+  const Overlay overlay = overlay_ ? overlay_() : Overlay{};
+  if ((overlay.notice.empty() && overlay.footer.empty() && !overlay.ghost.pixels) || width <= 0 || height <= 0) {
     machine_.Present(window, pixels, width, height, pitchBytes, dest);
     return;
   }
@@ -54,8 +67,9 @@ void OverlayVideo::Present(rt::platform::WindowId window, const std::uint32_t* p
                 reinterpret_cast<const std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitchBytes,
                 static_cast<std::size_t>(width) * 4);
   }
-  DrawCentredText(copy_.data(), width, height, kNoticeTop, texts.notice, kTextGrey);
-  DrawCentredText(copy_.data(), width, height, kFooterTop, texts.footer, kTextGrey);
+  if (overlay.ghost.pixels) DrawGhost(copy_.data(), width, height, overlay.ghost);
+  DrawCentredText(copy_.data(), width, height, kNoticeTop, overlay.notice, kTextGrey);
+  DrawCentredText(copy_.data(), width, height, kFooterTop, overlay.footer, kTextGrey);
   machine_.Present(window, copy_.data(), width, height, width * 4, dest);
 }
 

@@ -1,6 +1,6 @@
-// Texts of the player's session shown over the game's picture on its way to the screen: a short
-// notice ("Sound off") and a line under the game-over texts (the best score). They are drawn into a
-// copy, so the game's own picture, and every replay of it, stays as it is.
+// What the player's session shows over the game's picture on its way to the screen: a short notice
+// ("Sound off"), a line under the game-over texts (the best score) and the ghost of a recorded round's
+// craft. They are drawn into a copy, so the game's own picture, and every replay of it, stays as it is.
 #pragma once
 
 #include <cstdint>
@@ -13,10 +13,18 @@
 
 namespace pellaris::app {
 
-// What to draw over a picture; empty texts are not drawn.
-struct OverlayTexts {
+// A picture drawn at half strength where its pixels are not 0 (the sprites' colour key).
+struct Ghost {
+  const std::uint32_t* pixels = nullptr;  // 0x00RRGGBB
+  int width = 0, height = 0, pitchPixels = 0;
+  int x = 0, y = 0;
+};
+
+// What to draw over a picture; empty texts and a ghost without pixels are not drawn.
+struct Overlay {
   std::string_view notice;  // centred at the top
   std::string_view footer;  // centred under the game-over texts
+  Ghost ghost;
 };
 
 class OverlayVideo : public rt::platform::VideoFacet {
@@ -26,8 +34,8 @@ class OverlayVideo : public rt::platform::VideoFacet {
 
   explicit OverlayVideo(rt::platform::VideoFacet& machine) : machine_(machine) {}
 
-  // Asked at every present, so the texts always belong to the picture they are drawn on.
-  void ShowTexts(std::function<OverlayTexts()> texts) { texts_ = std::move(texts); }
+  // Asked at every present, so what is drawn always belongs to the picture it is drawn on.
+  void Show(std::function<Overlay()> overlay) { overlay_ = std::move(overlay); }
 
   void Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height,
                int pitchBytes, const rt::platform::Rect& dest) override;
@@ -61,7 +69,7 @@ class OverlayVideo : public rt::platform::VideoFacet {
 
  private:
   rt::platform::VideoFacet& machine_;
-  std::function<OverlayTexts()> texts_;
+  std::function<Overlay()> overlay_;
   std::vector<std::uint32_t> copy_;
 };
 

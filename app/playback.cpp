@@ -1,6 +1,7 @@
 #include "app/playback.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "app/answered_dialogs.h"
 #include "app/files.h"
@@ -53,31 +54,51 @@ std::optional<Recording> ReadRecording(std::string_view text, std::string& error
   return recording;
 }
 
-Verdict VerifyRecording(const Recording& recording) {
+namespace {
+
+// Plays the recording on the headless machine as fast as it goes, telling `pass` of each pass as it
+// begins until it returns false or the recording ends. Returns the pass it stopped at.
+std::int64_t PlayHeadless(const Recording& recording, const std::function<bool(std::int64_t pass)>& pass) {
   rt::platform::HeadlessPlatform machine;
   AnsweredDialogs dialogs(machine.Dialogs(), recording.header.fullScreen);
   rt::platform::Backend facets = machine.Facets();
   facets.dialogs = &dialogs;
   GameView view(facets);
-  Verdict verdict;
-  verdict.claimedScore = recording.claimedScore;
-  view.PlayScript(recording.events, [&](std::int64_t pass, const std::vector<replay::ScriptEvent>&) {
-    if (pass < recording.lastPass) return;
-    verdict.pass = pass;
-    verdict.score = score;
-    verdict.roundOver = gameOver == 1;
+  std::int64_t stopped = 0;
+  view.PlayScript(recording.events, [&](std::int64_t at, const std::vector<replay::ScriptEvent>&) {
+    if (pass(at) && at < recording.lastPass) return;
+    stopped = at;
     throw Stop{};
   });
   const rt::platform::ScopedBackend installed(view.Facets());
   rt::RandomSeed(recording.header.seed);
   try {
     RunProgram(PlayGame);
-    verdict.pass = machine.FrameCount();  // the game ended before the recording did
-    verdict.score = score;
+    stopped = machine.FrameCount();  // the game ended before the recording did
   } catch (const Stop&) {
     rt::EndRuntime();
   }
+  return stopped;
+}
+
+}  // namespace
+
+Verdict VerifyRecording(const Recording& recording) {
+  Verdict verdict;
+  verdict.claimedScore = recording.claimedScore;
+  verdict.pass = PlayHeadless(recording, [](std::int64_t) { return true; });
+  verdict.score = score;
+  verdict.roundOver = gameOver == 1;
   return verdict;
+}
+
+std::vector<float> TraceCraft(const Recording& recording) {
+  std::vector<float> heights;
+  PlayHeadless(recording, [&](std::int64_t pass) {
+    if (pass >= recording.header.roundStart) heights.push_back(craftY);
+    return true;
+  });
+  return heights;
 }
 
 Watch::Watch(const rt::platform::Backend& machine, const Recording& recording)

@@ -41,6 +41,10 @@ struct Verdict {
 // own code, so call it only where no game is running.
 Verdict VerifyRecording(const Recording& recording);
 
+// The craft's height as each pass of the recorded round begins, from the round's first pass to the
+// recording's last: the ghost of that round. Runs the game's own code, as VerifyRecording does.
+std::vector<float> TraceCraft(const Recording& recording);
+
 // Watching a recording on a real machine: the game plays it back at its recorded speed, skipping
 // quickly to the recorded round. The viewer's keys work the playback, not the game: Space (or a
 // controller's A) pauses and resumes, Right (or the right shoulder) held fast-forwards, Escape (or

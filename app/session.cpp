@@ -1,9 +1,13 @@
 #include "app/session.h"
 
+#include <cmath>
+
+#include "game/asset_numbers.h"
 #include "game/state.h"
 #include "runtime/core/date.h"
 #include "runtime/display/screen.h"
 #include "runtime/sound/sound.h"
+#include "runtime/sprites/sprite.h"
 
 namespace pellaris::app {
 
@@ -22,7 +26,7 @@ Session::Session(const rt::platform::Backend& machine, SessionSetup setup, std::
     recorder_ = std::make_unique<Recorder>(setup_.replaysFolder, setup_.recording, report_);
   }
   clock_.OnFrame([this] { EndOfFrame(); });
-  video_.ShowTexts([this] { return Texts(); });
+  video_.Show([this] { return ShownOver(); });
   view_.ReadMachine([this](std::int64_t pass, const std::vector<replay::ScriptEvent>& changes) {
     PassBegins(pass, changes);
   });
@@ -76,6 +80,8 @@ void Session::PassBegins(std::int64_t pass, const std::vector<replay::ScriptEven
   const bool ends = gameOver == 1 && lastGameOver_ == 0;
   lastRoundEnd_ = roundEndTime;
   lastGameOver_ = gameOver;
+  pass_ = pass;
+  if (starts) roundStart_ = pass;
   if (recorder_ && starts) recorder_->RoundStarts(pass, rt::CurrentDate(), dialogs_.FullScreen());
   if (recorder_) recorder_->Pass(pass, changes);
   if (ends) ScoreRound(recorder_ ? recorder_->RoundEnds(pass, score) : "");
@@ -95,8 +101,23 @@ void Session::ScoreRound(const std::string& recording) {
   recorder_->Prune(kept);
 }
 
-OverlayTexts Session::Texts() {
-  return {notice_, shownScreen == Screen::GameOver ? std::string_view(footer_) : std::string_view()};
+Overlay Session::ShownOver() {
+  return {notice_, shownScreen == Screen::GameOver ? std::string_view(footer_) : std::string_view(), GhostNow()};
+}
+
+// The picture being shown is the one the last pass drew, with the craft where it was as that pass
+// began: the ghost is the recorded craft at the same pass of its round.
+Ghost Session::GhostNow() {
+  const std::int64_t index = pass_ - roundStart_;
+  if (shownScreen != Screen::Playing || setup_.ghost.empty() || index < 0 ||
+      index >= static_cast<std::int64_t>(setup_.ghost.size())) {
+    return {};
+  }
+  const rt::Sprite* craft = rt::FindSprite(kCraftSprite);
+  if (!craft || craft->surface.Empty() || craft->surface.BytesPerPixel() != 4) return {};
+  return {craft->surface.RowAs<std::uint32_t>(0), craft->width, craft->height, craft->surface.Pitch() / 4,
+          static_cast<int>(std::nearbyint(craftX)),
+          static_cast<int>(std::nearbyint(setup_.ghost[static_cast<std::size_t>(index)]))};
 }
 
 }  // namespace pellaris::app

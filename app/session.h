@@ -34,6 +34,9 @@ struct SessionSetup {
   std::optional<bool> fullScreen;       // the answer to the display question, or ask it
   bool silentWithoutDevice = false;     // --no-sound
   std::function<void()> toggleFullScreen;
+  // The craft's height in each pass of a recorded round, from its first pass: drawn as a ghost over
+  // the same pass of every round; empty for none.
+  std::vector<float> ghost;
 };
 
 class Session {
@@ -59,7 +62,8 @@ class Session {
   void ToggleMute();
   void PassBegins(std::int64_t pass, const std::vector<replay::ScriptEvent>& changes);
   void ScoreRound(const std::string& recording);
-  OverlayTexts Texts();
+  Overlay ShownOver();
+  Ghost GhostNow();
 
   rt::platform::Backend machine_;
   SessionSetup setup_;
@@ -76,6 +80,7 @@ class Session {
   std::uint64_t noticeUntil_ = 0;  // the clock's counter
   // The round as the last pass left it, to see one start and end.
   std::int32_t lastRoundEnd_ = 0, lastGameOver_ = 0;
+  std::int64_t pass_ = 0, roundStart_ = 0;
 };
 
 }  // namespace pellaris::app

@@ -137,6 +137,23 @@ TEST(Session, ARoundThatEndsIsScoredAndTheBestShownUnderTheGameOverTexts) {
       << scores;
 }
 
+TEST(Session, TheGhostIsDrawnOverTheRoundInPlayOnly) {
+  SessionRun run;
+  run.Machine().SetKeptFrames(1);
+  run.Setup().ghost.assign(1000, 100.0f);  // a craft holding still at height 100
+  run.Press(2, kKeyEnter);
+  bool onTitle = false, besideTheCraft = false, elsewhere = false;
+  run.Run(200, [&](int frame, Session&) {
+    if (frame < 3) onTitle = onTitle || ShownDiffersFromGame(run.Machine(), 0, 400);
+    if (frame < 150) return;
+    besideTheCraft = besideTheCraft || ShownDiffersFromGame(run.Machine(), 100, 125);
+    elsewhere = elsewhere || ShownDiffersFromGame(run.Machine(), 0, 100) || ShownDiffersFromGame(run.Machine(), 125, 400);
+  });
+  EXPECT_FALSE(onTitle);
+  EXPECT_TRUE(besideTheCraft);
+  EXPECT_FALSE(elsewhere);
+}
+
 TEST(Session, ADamagedScoresFileIsSetAsideAndTheGameStillStarts) {
   SessionRun run;
   WriteWhole(run.Folder() / "scores", "not scores\n");
