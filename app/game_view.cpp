@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/display/screen.h"
+#include "runtime/platform/forwarding_facets.h"
 
 namespace pellaris::app {
 
@@ -37,44 +38,21 @@ bool AboutTheDisplay(EventType type) {
 
 }  // namespace
 
-class GameView::Video : public rt::platform::VideoFacet {
+class GameView::Video : public rt::platform::ForwardingVideo {
  public:
-  Video(GameView& view, rt::platform::VideoFacet& machine) : view_(view), machine_(machine) {}
+  Video(GameView& view, rt::platform::VideoFacet& machine) : ForwardingVideo(machine), view_(view) {}
 
   rt::platform::WindowId CreateWindow(const rt::platform::WindowDesc& desc) override {
-    return Own(machine_.CreateWindow(desc));
+    return Own(next_.CreateWindow(desc));
   }
   rt::platform::WindowId CreateFullScreenWindow(const std::string& title) override {
-    return Own(machine_.CreateFullScreenWindow(title));
+    return Own(next_.CreateFullScreenWindow(title));
   }
   void DestroyWindow(rt::platform::WindowId window) override {
     if (window == view_.window_) view_.window_ = 0;
-    machine_.DestroyWindow(window);
+    next_.DestroyWindow(window);
   }
   rt::platform::WindowId FocusedWindow() override { return view_.focused_ ? view_.window_ : 0; }
-
-  bool DesktopMode(int& width, int& height, int& depth) override {
-    return machine_.DesktopMode(width, height, depth);
-  }
-  void ShowWindow(rt::platform::WindowId window, bool visible) override {
-    machine_.ShowWindow(window, visible);
-  }
-  void SetWindowTitle(rt::platform::WindowId window, const std::string& title) override {
-    machine_.SetWindowTitle(window, title);
-  }
-  void SetWindowIcon(rt::platform::WindowId window, const std::uint32_t* pixels, int width,
-                     int height) override {
-    machine_.SetWindowIcon(window, pixels, width, height);
-  }
-  bool WindowGeometry(rt::platform::WindowId window, rt::platform::Rect& outer,
-                      rt::platform::Rect& client) override {
-    return machine_.WindowGeometry(window, outer, client);
-  }
-  int PresentRate(rt::platform::WindowId window) override { return machine_.PresentRate(window); }
-  void Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height,
-               int pitchBytes, const rt::platform::Rect& dest) override {
-    machine_.Present(window, pixels, width, height, pitchBytes, dest);
-  }
 
  private:
   rt::platform::WindowId Own(rt::platform::WindowId window) {
@@ -83,12 +61,11 @@ class GameView::Video : public rt::platform::VideoFacet {
   }
 
   GameView& view_;
-  rt::platform::VideoFacet& machine_;
 };
 
-class GameView::Input : public rt::platform::InputFacet {
+class GameView::Input : public rt::platform::ForwardingInput {
  public:
-  Input(GameView& view, rt::platform::InputFacet& machine) : view_(view), machine_(machine) {}
+  Input(GameView& view, rt::platform::InputFacet& machine) : ForwardingInput(machine), view_(view) {}
 
   // Only what the pass took in; waiting for more would wait for the next pass, so it never waits.
   bool NextEvent(Event& event, int) override {
@@ -111,46 +88,30 @@ class GameView::Input : public rt::platform::InputFacet {
   // The controllers reach the game as its keys.
   void ReadPadState(rt::platform::PadState& state) override { state = rt::platform::PadState{}; }
 
-  bool HasKeyboard() override { return machine_.HasKeyboard(); }
-  bool HasMouse() override { return machine_.HasMouse(); }
-  void ShowCursor(bool visible) override { machine_.ShowCursor(visible); }
-  void ConfineCursor(rt::platform::WindowId window, const rt::platform::Rect* area) override {
-    machine_.ConfineCursor(window, area);
-  }
-  void WarpCursor(rt::platform::WindowId window, int x, int y) override { machine_.WarpCursor(window, x, y); }
-  void SetRelativeMouse(bool on) override { machine_.SetRelativeMouse(on); }
-
  private:
   GameView& view_;
-  rt::platform::InputFacet& machine_;
 };
 
-class GameView::Clock : public rt::platform::ClockFacet {
+class GameView::Clock : public rt::platform::ForwardingClock {
  public:
-  Clock(GameView& view, rt::platform::ClockFacet& machine) : view_(view), machine_(machine) {}
+  Clock(GameView& view, rt::platform::ClockFacet& machine) : ForwardingClock(machine), view_(view) {}
 
   rt::platform::LocalDateTime LocalTime() override {
-    return view_.date_ ? LocalTimeOf(*view_.date_) : machine_.LocalTime();
+    return view_.date_ ? LocalTimeOf(*view_.date_) : next_.LocalTime();
   }
   void FrameBoundary() override {
-    machine_.FrameBoundary();
+    next_.FrameBoundary();
     view_.BeginPass();
   }
   void SleepMs(int milliseconds) override {
-    if (view_.paced_) machine_.SleepMs(milliseconds);
+    if (view_.paced_) next_.SleepMs(milliseconds);
   }
   void SleepUntil(std::uint64_t counter) override {
-    if (view_.paced_) machine_.SleepUntil(counter);
+    if (view_.paced_) next_.SleepUntil(counter);
   }
-
-  std::uint64_t Counter() override { return machine_.Counter(); }
-  std::uint64_t CounterFrequency() override { return machine_.CounterFrequency(); }
-  std::uint32_t TickMs() override { return machine_.TickMs(); }
-  bool PacesFrames() override { return machine_.PacesFrames(); }
 
  private:
   GameView& view_;
-  rt::platform::ClockFacet& machine_;
 };
 
 GameView::GameView(const rt::platform::Backend& machine)

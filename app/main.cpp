@@ -67,7 +67,8 @@ std::vector<float> GhostOfTheBest() {
   for (const ScoredRound& round : table.Best()) {
     if (round.recording.empty()) continue;
     std::string error;
-    const std::optional<Recording> recording = LoadRecording(StateFolder() / "replays" / round.recording, error);
+    const std::optional<Recording> recording =
+        LoadRecording(StateFolder() / "replays" / round.recording, error);
     if (recording) return TraceCraft(*recording);
   }
   return {};

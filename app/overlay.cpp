@@ -57,8 +57,9 @@ void DrawCentredText(std::uint32_t* pixels, int width, int height, int top, std:
 void OverlayVideo::Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height,
                            int pitchBytes, const rt::platform::Rect& dest) {
   const Overlay overlay = overlay_ ? overlay_() : Overlay{};
-  if ((overlay.notice.empty() && overlay.footer.empty() && !overlay.ghost.pixels) || width <= 0 || height <= 0) {
-    machine_.Present(window, pixels, width, height, pitchBytes, dest);
+  if ((overlay.notice.empty() && overlay.footer.empty() && !overlay.ghost.pixels) || width <= 0 ||
+      height <= 0) {
+    next_.Present(window, pixels, width, height, pitchBytes, dest);
     return;
   }
   copy_.resize(static_cast<std::size_t>(width) * height);
@@ -70,7 +71,7 @@ void OverlayVideo::Present(rt::platform::WindowId window, const std::uint32_t* p
   if (overlay.ghost.pixels) DrawGhost(copy_.data(), width, height, overlay.ghost);
   DrawCentredText(copy_.data(), width, height, kNoticeTop, overlay.notice, kTextGrey);
   DrawCentredText(copy_.data(), width, height, kFooterTop, overlay.footer, kTextGrey);
-  machine_.Present(window, copy_.data(), width, height, width * 4, dest);
+  next_.Present(window, copy_.data(), width, height, width * 4, dest);
 }
 
 }  // namespace pellaris::app

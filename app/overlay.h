@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/platform/platform.h"
+#include "runtime/platform/forwarding_facets.h"
 
 namespace pellaris::app {
 
@@ -27,12 +27,12 @@ struct Overlay {
   Ghost ghost;
 };
 
-class OverlayVideo : public rt::platform::VideoFacet {
+class OverlayVideo : public rt::platform::ForwardingVideo {
  public:
   static constexpr int kNoticeTop = 4;
   static constexpr int kFooterTop = 260;  // below "Press Enter To Play Again" at 230
 
-  explicit OverlayVideo(rt::platform::VideoFacet& machine) : machine_(machine) {}
+  using ForwardingVideo::ForwardingVideo;
 
   // Asked at every present, so what is drawn always belongs to the picture it is drawn on.
   void Show(std::function<Overlay()> overlay) { overlay_ = std::move(overlay); }
@@ -40,35 +40,7 @@ class OverlayVideo : public rt::platform::VideoFacet {
   void Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height,
                int pitchBytes, const rt::platform::Rect& dest) override;
 
-  bool DesktopMode(int& width, int& height, int& depth) override {
-    return machine_.DesktopMode(width, height, depth);
-  }
-  rt::platform::WindowId CreateWindow(const rt::platform::WindowDesc& desc) override {
-    return machine_.CreateWindow(desc);
-  }
-  rt::platform::WindowId CreateFullScreenWindow(const std::string& title) override {
-    return machine_.CreateFullScreenWindow(title);
-  }
-  void DestroyWindow(rt::platform::WindowId window) override { machine_.DestroyWindow(window); }
-  void ShowWindow(rt::platform::WindowId window, bool visible) override {
-    machine_.ShowWindow(window, visible);
-  }
-  void SetWindowTitle(rt::platform::WindowId window, const std::string& title) override {
-    machine_.SetWindowTitle(window, title);
-  }
-  void SetWindowIcon(rt::platform::WindowId window, const std::uint32_t* pixels, int width,
-                     int height) override {
-    machine_.SetWindowIcon(window, pixels, width, height);
-  }
-  bool WindowGeometry(rt::platform::WindowId window, rt::platform::Rect& outer,
-                      rt::platform::Rect& client) override {
-    return machine_.WindowGeometry(window, outer, client);
-  }
-  rt::platform::WindowId FocusedWindow() override { return machine_.FocusedWindow(); }
-  int PresentRate(rt::platform::WindowId window) override { return machine_.PresentRate(window); }
-
  private:
-  rt::platform::VideoFacet& machine_;
   std::function<Overlay()> overlay_;
   std::vector<std::uint32_t> copy_;
 };

@@ -1,6 +1,6 @@
-// Game controller inputs by SDL's game-controller names: buttons ("a", "start", "dpup"), triggers
-// ("righttrigger") and stick directions ("lefty-" is the left stick pushed up). Plain strings, so
-// they can move to the platform layer's own vocabulary later.
+// Game controller inputs as the bindings name them, by the platform's pad names (SDL's): buttons
+// ("a", "start", "dpup"), triggers ("righttrigger") and stick directions ("lefty-" is the left stick
+// pushed up).
 #pragma once
 
 #include <span>

@@ -6,7 +6,7 @@ namespace pellaris::app {
 
 void PauseClock::SetPaused(bool paused) {
   if (paused == Paused()) return;
-  const std::uint64_t now = machine_.Counter();
+  const std::uint64_t now = next_.Counter();
   if (paused) {
     pausedSince_ = now != 0 ? now : 1;
     return;
@@ -16,16 +16,16 @@ void PauseClock::SetPaused(bool paused) {
 }
 
 std::int64_t PauseClock::HeldBackSeconds() {
-  const std::uint64_t frequency = machine_.CounterFrequency();
+  const std::uint64_t frequency = next_.CounterFrequency();
   if (frequency == 0) return 0;
-  const std::uint64_t ticks = pausedTicks_ + (Paused() ? machine_.Counter() - pausedSince_ : 0);
+  const std::uint64_t ticks = pausedTicks_ + (Paused() ? next_.Counter() - pausedSince_ : 0);
   return static_cast<std::int64_t>((ticks + frequency / 2) / frequency);
 }
 
 // The game only ever reads whole seconds, so the pauses are taken off in whole seconds: a round
 // loses or gains at most half a second over all its pauses.
 rt::platform::LocalDateTime PauseClock::LocalTime() {
-  const rt::platform::LocalDateTime now = machine_.LocalTime();
+  const rt::platform::LocalDateTime now = next_.LocalTime();
   const std::int64_t heldBack = HeldBackSeconds();
   if (heldBack == 0) return now;
   const rt::DateValue shown = rt::MakeDate(now.year, now.month, now.day, now.hour, now.minute, now.second) -
@@ -35,7 +35,7 @@ rt::platform::LocalDateTime PauseClock::LocalTime() {
 }
 
 void PauseClock::FrameBoundary() {
-  machine_.FrameBoundary();
+  next_.FrameBoundary();
   if (onFrame_) onFrame_();
 }
 

@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <functional>
 
-#include "runtime/platform/platform.h"
+#include "runtime/platform/forwarding_facets.h"
 
 namespace pellaris::app {
 
-class PauseClock : public rt::platform::ClockFacet {
+class PauseClock : public rt::platform::ForwardingClock {
  public:
-  explicit PauseClock(rt::platform::ClockFacet& machine) : machine_(machine) {}
+  using ForwardingClock::ForwardingClock;
 
   // Called at the end of every frame, after the machine's own frame work.
   void OnFrame(std::function<void()> work) { onFrame_ = std::move(work); }
@@ -21,17 +21,10 @@ class PauseClock : public rt::platform::ClockFacet {
   // Whole seconds the wall clock is held back now: the time spent paused, rounded.
   std::int64_t HeldBackSeconds();
 
-  std::uint64_t Counter() override { return machine_.Counter(); }
-  std::uint64_t CounterFrequency() override { return machine_.CounterFrequency(); }
-  void SleepMs(int milliseconds) override { machine_.SleepMs(milliseconds); }
-  void SleepUntil(std::uint64_t counter) override { machine_.SleepUntil(counter); }
-  std::uint32_t TickMs() override { return machine_.TickMs(); }
   rt::platform::LocalDateTime LocalTime() override;
   void FrameBoundary() override;
-  bool PacesFrames() override { return machine_.PacesFrames(); }
 
  private:
-  rt::platform::ClockFacet& machine_;
   std::function<void()> onFrame_;
   std::uint64_t pausedSince_ = 0;  // the counter when the pause began; 0 while playing
   std::uint64_t pausedTicks_ = 0;  // counter ticks of the pauses that have ended

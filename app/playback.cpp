@@ -131,10 +131,12 @@ void Watch::PassBegins(std::int64_t pass) {
   if (Pressed(rt::kKeySpace, keys) || PadPausePressed(pads)) Pause();
   const std::int64_t last = recording_.lastPass + (recording_.claimedScore ? kPassesShownAfterTheEnd : 0);
   if (pass > last) throw Leave{};
-  const bool fast = pass < recording_.header.roundStart || keys[rt::kKeyRight] != 0 ||
-                    pads.Held(rt::platform::PadButton::RightShoulder) ||
-                    pads.Held(rt::platform::PadButton::DpadRight);
-  view_.SetPaced(!fast);
+  // Before the round the playback runs as fast as it can; fast-forward is about eight times the speed.
+  const bool skipping = pass < recording_.header.roundStart;
+  const bool fastForward = keys[rt::kKeyRight] != 0 || pads.Held(rt::platform::PadButton::RightShoulder) ||
+                           pads.Held(rt::platform::PadButton::DpadRight);
+  view_.SetPaced(!skipping && !fastForward);
+  if (fastForward && !skipping) machine_.clock->SleepMs(kFastForwardMs);
 }
 
 // Holds the playback, the last picture on the screen, until the viewer resumes or leaves.

@@ -47,11 +47,12 @@ std::vector<float> TraceCraft(const Recording& recording);
 
 // Watching a recording on a real machine: the game plays it back at its recorded speed, skipping
 // quickly to the recorded round. The viewer's keys work the playback, not the game: Space (or a
-// controller's A) pauses and resumes, Right (or the right shoulder) held fast-forwards, Escape (or
-// Back, or the window's close box) leaves; the playback also leaves a few seconds after the end.
+// controller's A) pauses and resumes, Right (or the right shoulder) held fast-forwards about eight times,
+// Escape (or Back, or the window's close box) leaves; the playback also leaves a few seconds after the end.
 class Watch {
  public:
   static constexpr int kPassesShownAfterTheEnd = 180;
+  static constexpr int kFastForwardMs = 2;  // a pass's time while fast-forwarding
 
   Watch(const rt::platform::Backend& machine, const Recording& recording);
   rt::platform::Backend Facets() { return view_.Facets(); }

@@ -47,8 +47,8 @@ bool PadInputHeld(const rt::platform::PadState& pads, const std::string& input) 
 
 PlayerInput::Devices PlayerInput::Read() {
   Devices devices;
-  machine_.ReadKeyState(devices.keys);
-  machine_.ReadPadState(devices.pads);
+  next_.ReadKeyState(devices.keys);
+  next_.ReadPadState(devices.pads);
   return devices;
 }
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "app/controls.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/forwarding_facets.h"
 
 namespace pellaris::app {
 
@@ -17,31 +17,16 @@ struct PlayerPresses {
   bool pause = false, mute = false, fullscreen = false;
 };
 
-class PlayerInput : public rt::platform::InputFacet {
+class PlayerInput : public rt::platform::ForwardingInput {
  public:
   PlayerInput(rt::platform::InputFacet& machine, Bindings bindings)
-      : machine_(machine), bindings_(std::move(bindings)) {}
+      : ForwardingInput(machine), bindings_(std::move(bindings)) {}
 
   // The presses of pause, mute and full screen since the last call.
   PlayerPresses TakePresses();
 
   // The game's keys from the bindings; every other key as the machine has it.
   void ReadKeyState(std::uint8_t state[256]) override;
-  void ReadPadState(rt::platform::PadState& state) override { machine_.ReadPadState(state); }
-  bool NextEvent(rt::platform::Event& event, int timeoutMs) override {
-    return machine_.NextEvent(event, timeoutMs);
-  }
-  int TakeMouseEvents(rt::platform::MouseEvent* out, int max) override {
-    return machine_.TakeMouseEvents(out, max);
-  }
-  bool HasKeyboard() override { return machine_.HasKeyboard(); }
-  bool HasMouse() override { return machine_.HasMouse(); }
-  void ShowCursor(bool visible) override { machine_.ShowCursor(visible); }
-  void ConfineCursor(rt::platform::WindowId window, const rt::platform::Rect* area) override {
-    machine_.ConfineCursor(window, area);
-  }
-  void WarpCursor(rt::platform::WindowId window, int x, int y) override { machine_.WarpCursor(window, x, y); }
-  void SetRelativeMouse(bool on) override { machine_.SetRelativeMouse(on); }
 
  private:
   struct Devices {
@@ -51,7 +36,6 @@ class PlayerInput : public rt::platform::InputFacet {
   Devices Read();
   bool Held(const Devices& devices, Control control) const;
 
-  rt::platform::InputFacet& machine_;
   const Bindings bindings_;
   std::array<bool, kControlCount> wasHeld_{};
   bool altEnterWasHeld_ = false;

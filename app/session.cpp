@@ -102,7 +102,8 @@ void Session::ScoreRound(const std::string& recording) {
 }
 
 Overlay Session::ShownOver() {
-  return {notice_, shownScreen == Screen::GameOver ? std::string_view(footer_) : std::string_view(), GhostNow()};
+  return {notice_, shownScreen == Screen::GameOver ? std::string_view(footer_) : std::string_view(),
+          GhostNow()};
 }
 
 // The picture being shown is the one the last pass drew, with the craft where it was as that pass
@@ -115,7 +116,10 @@ Ghost Session::GhostNow() {
   }
   const rt::Sprite* craft = rt::FindSprite(kCraftSprite);
   if (!craft || craft->surface.Empty() || craft->surface.BytesPerPixel() != 4) return {};
-  return {craft->surface.RowAs<std::uint32_t>(0), craft->width, craft->height, craft->surface.Pitch() / 4,
+  return {craft->surface.RowAs<std::uint32_t>(0),
+          craft->width,
+          craft->height,
+          craft->surface.Pitch() / 4,
           static_cast<int>(std::nearbyint(craftX)),
           static_cast<int>(std::nearbyint(setup_.ghost[static_cast<std::size_t>(index)]))};
 }

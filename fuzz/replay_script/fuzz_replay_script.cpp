@@ -1,5 +1,6 @@
 // Feeds arbitrary text to the replay script reader. Whatever it accepts must hold only events the
-// replay can apply, and must read back the same from the script that describes those events.
+// replay can apply, and must read back the same from the text the writer makes of it (scripts and
+// recordings alike).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -27,6 +28,12 @@ bool InRange(const ScriptEvent& event) {
       return event.a >= -100000 && event.a <= 100000 && event.b >= -100000 && event.b <= 100000;
     case Type::Clock:
       return event.seconds >= -2147483647 && event.seconds <= 2147483647;
+    case Type::Time:
+      return event.seconds >= 0 && event.seconds <= 2147483647;
+    case Type::Pause:
+      return event.a == 0 || event.a == 1;
+    case Type::End:  // any score
+      return true;
     case Type::PadDown:
     case Type::PadUp:
       return rt::platform::ValidPadButton(event.a);
@@ -43,43 +50,6 @@ bool InRange(const ScriptEvent& event) {
   return false;
 }
 
-std::string Line(const ScriptEvent& event) {
-  using Type = ScriptEvent::Type;
-  const std::string frame = std::to_string(event.frame) + " ";
-  switch (event.type) {
-    case Type::KeyDown:
-      return frame + "key down " + std::to_string(event.a);
-    case Type::KeyUp:
-      return frame + "key up " + std::to_string(event.a);
-    case Type::ButtonDown:
-      return frame + "button down " + std::to_string(event.a);
-    case Type::ButtonUp:
-      return frame + "button up " + std::to_string(event.a);
-    case Type::Move:
-      return frame + "move " + std::to_string(event.a) + " " + std::to_string(event.b);
-    case Type::FocusLost:
-      return frame + "focus lost";
-    case Type::FocusGained:
-      return frame + "focus gained";
-    case Type::Close:
-      return frame + "close";
-    case Type::Clock:
-      return frame + "clock " + std::to_string(event.seconds);
-    case Type::PadDown:
-      return frame + "pad down " + rt::platform::PadButtonName(static_cast<rt::platform::PadButton>(event.a));
-    case Type::PadUp:
-      return frame + "pad up " + rt::platform::PadButtonName(static_cast<rt::platform::PadButton>(event.a));
-    case Type::PadAxis:
-      return frame + "pad axis " + rt::platform::PadAxisName(static_cast<rt::platform::PadAxis>(event.a)) +
-             " " + std::to_string(event.b);
-    case Type::PadConnect:
-      return frame + "pad connect";
-    case Type::PadDisconnect:
-      return frame + "pad disconnect";
-  }
-  return frame;
-}
-
 bool Same(const ScriptEvent& a, const ScriptEvent& b) {
   return a.frame == b.frame && a.type == b.type && a.a == b.a && a.b == b.b && a.seconds == b.seconds;
 }
@@ -93,13 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!result.events.empty()) std::abort();  // a refused script yields no events
     return 0;
   }
-  std::string again;
+  std::string again = result.recording ? pellaris::replay::FormatHeader(*result.recording) : "";
   for (const ScriptEvent& event : result.events) {
     if (!InRange(event)) std::abort();
-    again += Line(event) + "\n";
+    again += pellaris::replay::FormatEvent(event);
   }
   const auto reread = pellaris::replay::ParseScript(again);
   if (!reread.error.empty() || reread.events.size() != result.events.size()) std::abort();
+  if (reread.recording != result.recording) std::abort();
   for (std::size_t i = 0; i < reread.events.size(); ++i) {
     if (!Same(reread.events[i], result.events[i])) std::abort();
   }

@@ -54,7 +54,8 @@ std::optional<Action> ToAction(const ScriptEvent& event) {
 
 void ScheduleScript(rt::platform::HeadlessPlatform& machine, const std::vector<ScriptEvent>& events) {
   for (const ScriptEvent& event : events) {
-    if (const std::optional<Action> action = ToAction(event)) machine.At(static_cast<int>(event.frame), *action);
+    if (const std::optional<Action> action = ToAction(event))
+      machine.At(static_cast<int>(event.frame), *action);
   }
 }
 

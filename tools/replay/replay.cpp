@@ -17,6 +17,7 @@
 #include "runtime/core/date.h"
 #include "runtime/core/random.h"
 #include "runtime/display/screen.h"
+#include "runtime/platform/forwarding_facets.h"
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
@@ -145,25 +146,17 @@ class AudioTap {
 };
 
 // The clock, telling when each pass ends: at the start of the frame boundary that begins the next.
-class PassEnds : public rt::platform::ClockFacet {
+class PassEnds : public rt::platform::ForwardingClock {
  public:
   PassEnds(rt::platform::ClockFacet& clock, std::function<void(std::int64_t pass)> ended)
-      : clock_(clock), ended_(std::move(ended)) {}
+      : ForwardingClock(clock), ended_(std::move(ended)) {}
 
   void FrameBoundary() override {
     if (++boundaries_ >= 2) ended_(boundaries_ - 1);
-    clock_.FrameBoundary();
+    next_.FrameBoundary();
   }
-  std::uint64_t Counter() override { return clock_.Counter(); }
-  std::uint64_t CounterFrequency() override { return clock_.CounterFrequency(); }
-  void SleepMs(int milliseconds) override { clock_.SleepMs(milliseconds); }
-  void SleepUntil(std::uint64_t counter) override { clock_.SleepUntil(counter); }
-  std::uint32_t TickMs() override { return clock_.TickMs(); }
-  rt::platform::LocalDateTime LocalTime() override { return clock_.LocalTime(); }
-  bool PacesFrames() override { return clock_.PacesFrames(); }
 
  private:
-  rt::platform::ClockFacet& clock_;
   std::function<void(std::int64_t)> ended_;
   std::int64_t boundaries_ = 0;
 };
