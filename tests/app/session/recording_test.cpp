@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <sstream>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "app/playback.h"
+#include "app/recorder.h"
 #include "game/state.h"
 #include "session_run.h"
 
@@ -114,6 +117,35 @@ TEST_F(RecordedRound, WatchedShowsThePicturesThePlayerSaw) {
   }
   EXPECT_GT(compared, 300);
   EXPECT_GE(watched.rbegin()->first, recording.lastPass);
+}
+
+}  // namespace
+}  // namespace pellaris::app
+
+namespace pellaris::app {
+namespace {
+
+TEST(Recorder, KeepsTheLastFiftyAndEveryHighScoresRecording) {
+  TemporaryFolder folder;
+  std::vector<std::string> names;
+  for (int day = 1; day <= 28; ++day) {
+    for (const char* time : {"10-00-00", "11-00-00"}) {
+      char name[64];
+      std::snprintf(name, sizeof name, "2026-02-%02d_%s_%d.rec", day, time, day * 10);
+      names.push_back(name);
+      WriteWhole(folder.Path() / name, "pellaris-recording 1\n");
+    }
+  }
+  WriteWhole(folder.Path() / "notes.txt", "mine\n");
+  std::ostringstream report;
+  Recorder recorder(folder.Path(), {}, report);
+  recorder.Prune({names[0], names[3]});  // two old ones among the high scores
+  std::vector<std::string> expected(names.end() - 50, names.end());
+  expected.push_back(names[0]);
+  expected.push_back(names[3]);
+  expected.push_back("notes.txt");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FolderEntries(folder.Path()), expected);
 }
 
 }  // namespace
