@@ -265,7 +265,9 @@ ParseResult ParseScript(std::string_view text) {
 }
 
 std::string FormatHeader(const RecordingHeader& header) {
-  return "pellaris-recording " + std::to_string(header.format) + "\nprogram " + header.program + "\nseed " +
+  // A recording that names no program leaves the line out: "program" alone does not read back.
+  const std::string program = header.program.empty() ? "" : "program " + header.program + "\n";
+  return "pellaris-recording " + std::to_string(header.format) + "\n" + program + "seed " +
          std::to_string(header.seed) + "\ndisplay " + (header.fullScreen ? "fullscreen" : "window") +
          "\nround " + std::to_string(header.roundStart) + "\n";
 }

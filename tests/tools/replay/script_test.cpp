@@ -88,6 +88,15 @@ TEST(ReplayScript, ErrorsNameTheLineAndShowOnlyPrintableText) {
   EXPECT_EQ(error, "line 3: cannot read \"3 key \\x1b[2Jdown 1\"");
 }
 
+// The writer's headers read back as written, whether or not they name the program.
+TEST(ReplayScript, RecordingHeadersReadBackAsWritten) {
+  for (const RecordingHeader& header : {RecordingHeader{}, RecordingHeader{1, "1.2.0", 4294967295u, true, 7}}) {
+    const ParseResult parsed = ParseScript(FormatHeader(header) + "9 close\n");
+    ASSERT_EQ(parsed.error, "") << header.program;
+    EXPECT_EQ(parsed.recording, header) << header.program;
+  }
+}
+
 TEST(ReplayLog, FloatsReadBackToTheSameValue) {
   FrameRecord record;
   record.frame = 3;
