@@ -142,34 +142,32 @@ void WebPage::Show(const std::uint32_t* pixels, int width, int height, int pitch
                        fullScreen_ ? 1 : 0);
 }
 
-void WebPage::Send(EventType type) {
+Event WebPage::Addressed(EventType type) const {
   Event event;
   event.type = type;
   event.window = window_;
-  queue_.Push(event);
+  return event;
+}
+
+void WebPage::Send(EventType type) {
+  queue_.Push(Addressed(type));
 }
 
 void WebPage::TakeKey(bool down, int scanCode) {
-  Event event;
-  event.type = down ? EventType::KeyDown : EventType::KeyUp;
-  event.window = window_;
+  Event event = Addressed(down ? EventType::KeyDown : EventType::KeyUp);
   event.scanCode = scanCode;
   queue_.Push(event);
 }
 
 void WebPage::TakeButton(bool down, int button) {
-  Event event;
-  event.type = down ? EventType::MouseButtonDown : EventType::MouseButtonUp;
-  event.window = window_;
+  Event event = Addressed(down ? EventType::MouseButtonDown : EventType::MouseButtonUp);
   event.button = button;
   queue_.Push(event);
 }
 
 void WebPage::TakeMotion(int dx, int dy) {
   if (dx == 0 && dy == 0) return;
-  Event event;
-  event.type = EventType::MouseMotion;
-  event.window = window_;
+  Event event = Addressed(EventType::MouseMotion);
   event.dx = dx;
   event.dy = dy;
   queue_.Push(event);
@@ -177,9 +175,7 @@ void WebPage::TakeMotion(int dx, int dy) {
 
 void WebPage::TakeWheel(int steps) {
   if (steps == 0) return;
-  Event event;
-  event.type = EventType::MouseWheel;
-  event.window = window_;
+  Event event = Addressed(EventType::MouseWheel);
   event.wheel = steps;
   queue_.Push(event);
 }

@@ -52,6 +52,7 @@ class WebPage {
   void TakeVisibility(bool visible);
 
  private:
+  Event Addressed(EventType type) const;  // an event for the page's window
   void Send(EventType type);
   void FocusChanged(bool wasActive);
 
