@@ -4,30 +4,10 @@
 
 #include <cstdint>
 
+#include "game/entity.h"
 #include "runtime/core/list.h"
 
 namespace pellaris {
-
-enum EntityKind : std::int16_t {
-  KindRock = 0,
-  KindExplosion = 1,
-  KindClockBonus = 2,
-  KindScorePopup = 3,
-  KindBombBonus = 4,
-  KindSlowBonus = 5,
-  KindSpark = 6,
-};
-inline constexpr int kEntityKindCount = KindSpark + 1;
-
-struct Entity {
-  float x;
-  float y;
-  float frame;  // animation position or age, by kind
-  float dx;     // speed to the left
-  float dy;     // speed downwards
-  std::int16_t hitPoints;
-  std::int16_t kind;
-};
 
 // The one entity list; it lives for the whole run and is emptied at every round's start.
 extern rt::List<Entity> entities;
@@ -35,6 +15,7 @@ extern rt::List<Entity> entities;
 // Gives the list's current element a fresh random start of the kind. The five random draws are made
 // whatever the kind, so the generator's sequence does not depend on what is spawned.
 void SpawnEntity(std::int16_t kind);
+inline constexpr int kSpawnDraws = 5;
 // Inserts a new element after the cursor and spawns it.
 Entity& InsertEntity(std::int16_t kind);
 

@@ -1,6 +1,7 @@
 #include "game/round.h"
 
 #include <cmath>
+#include <optional>
 
 #include "game/arithmetic.h"
 #include "game/asset_numbers.h"
@@ -21,9 +22,7 @@ namespace pellaris {
 
 namespace {
 
-constexpr int kRoundSeconds = 120;
 constexpr int kWarningSeconds = 30;
-constexpr int kStartRocks = 35;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kHudGrey = 0xC8C8C8;
 
@@ -139,21 +138,41 @@ bool ActiveFrame() {
   return true;
 }
 
-RoundResult RunRound() {
-  SetUpRound();
+namespace {
+
+// A pass after its flip; the round's result when the pass ends it.
+std::optional<RoundResult> PassAfterFlip() {
+  rt::ClearScreen(MakeColor(flashLevel, flashLevel, flashLevel));
+  if (rt::ScreenActive()) {
+    if (!ActiveFrame()) return RoundResult::Restart;
+  } else {
+    PausedFrame();
+  }
+  // A close request always quits, also one that comes before the first active frame after a
+  // restart (restartRequested may still be set then).
+  if (rt::KeyDown(rt::kKeyEscape) || lastEvent == rt::kEventCloseRequest) return RoundResult::Quit;
+  return std::nullopt;
+}
+
+RoundResult PlayRound() {
   for (;;) {
     lastEvent = rt::PollWindowEvent();
     rt::FlipBuffers();
-    rt::ClearScreen(MakeColor(flashLevel, flashLevel, flashLevel));
-    if (rt::ScreenActive()) {
-      if (!ActiveFrame()) return RoundResult::Restart;
-    } else {
-      PausedFrame();
-    }
-    // A close request always quits, also one that comes before the first active frame after a
-    // restart (restartRequested may still be set then).
-    if (rt::KeyDown(rt::kKeyEscape) || lastEvent == rt::kEventCloseRequest) return RoundResult::Quit;
+    if (const std::optional<RoundResult> result = PassAfterFlip()) return *result;
   }
+}
+
+}  // namespace
+
+RoundResult RunRound() {
+  SetUpRound();
+  return PlayRound();
+}
+
+RoundResult ResumeRound() {
+  rt::FlipBuffers();
+  if (const std::optional<RoundResult> result = PassAfterFlip()) return *result;
+  return PlayRound();
 }
 
 }  // namespace pellaris

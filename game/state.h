@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "game/snapshot.h"
 #include "runtime/core/text.h"
 
 namespace pellaris {
@@ -24,8 +25,6 @@ extern float warningPhase;             // degrees
 extern float backdropX;                // horizontal position of the scrolling starfield
 extern std::int32_t lastEvent;         // the frame's window event
 
-// What the last frame showed, for the replay tool's log and the end-to-end tests.
-enum class Screen { Title, Playing, GameOver, Paused };
 extern Screen shownScreen;
 
 extern rt::StringVariable text;  // the line of text being drawn

@@ -1,15 +1,17 @@
-// Measures the built page in Debian's Chromium with software rendering: the size of what it loads,
-// how soon the game shows its question (from the start of the navigation) and its first picture
-// (from the answer), and the frame rate during a round, in the page and full screen.
+// Measures the built page in Debian's Chromium with software rendering: the size of what it loads (as
+// it is and gzipped), how soon the game shows its question (from the start of the navigation) and its
+// first picture (from the answer), and the frame rate during a round, in the page and full screen.
 // Usage: node web/measure.mjs [SECONDS]
 import fs from 'node:fs';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import {serveSite, site, sleep, startBrowser} from './tests/browser.mjs';
 
 const seconds = Number(process.argv[2] || 10);
-const size = (name) => fs.statSync(path.join(site, name)).size;
-const bytes = size('pellaris.js') + size('pellaris.wasm');
-console.log(`pellaris.js + pellaris.wasm: ${bytes} bytes (${(bytes / 1048576).toFixed(2)} MiB)`);
+const program = ['pellaris.js', 'pellaris.wasm'].map((name) => fs.readFileSync(path.join(site, name)));
+const bytes = program.reduce((sum, file) => sum + file.length, 0);
+const gzipped = program.reduce((sum, file) => sum + zlib.gzipSync(file, {level: 9}).length, 0);
+console.log(`pellaris.js + pellaris.wasm: ${bytes} bytes (${(bytes / 1048576).toFixed(2)} MiB), ${gzipped} gzipped`);
 
 const served = await serveSite();
 const browser = await startBrowser();

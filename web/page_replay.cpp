@@ -1,50 +1,47 @@
 #include "web/page_replay.h"
 
+#include <sstream>
+#include <string>
 #include <vector>
 
-#include "game/game.h"
-#include "game/startup.h"
-#include "runtime/core/random.h"
+#include "play/format/script.h"
+#include "play/machine.h"
+#include "play/replay.h"
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/platform/web/web_platform.h"
-#include "runtime/runtime.h"
-#include "tools/replay/machine.h"
 
 namespace pellaris::web {
 
 namespace {
 
-using rt::platform::HeadlessPlatform;
-
-// Unwinds the game out of FlipBuffers when the requested number of frames has run.
-struct EndOfReplay {};
-
 // Keeps the page alive: it handles its events and paints every few passes.
 constexpr int kPassesBetweenYields = 10;
 
-// The headless machine's video, with every picture also shown on the page's canvas and read back.
-class CanvasVideo : public rt::platform::HeadlessVideo {
- public:
-  CanvasVideo(HeadlessPlatform& machine, replay::PassHashes& presented, replay::PassHashes& shown)
-      : HeadlessVideo(machine), presented_(presented), shown_(shown) {}
+play::ReplayOptions OptionsFor(const rt::platform::ReplayRequest& request, play::ParseResult script) {
+  play::ReplayOptions options;
+  options.seed = request.seed;
+  options.answerYes = request.answerYes;
+  options.frames = request.frames;
+  options.Take(std::move(script));
+  return options;
+}
 
-  void Present(rt::platform::WindowId window, const std::uint32_t* pixels, int width, int height,
-               int pitchBytes, const rt::platform::Rect& dest) override {
-    const int presents = machine_.PresentCount();
-    HeadlessVideo::Present(window, pixels, width, height, pitchBytes, dest);
-    if (machine_.PresentCount() == presents) return;  // not shown: no such window
-    const int pass = machine_.FrameCount();
-    presented_.Shown(pass, rt::platform::HashPixels(pixels, width, height, pitchBytes));
-    rt::platform::ShowOnCanvas(pixels, width, height, pitchBytes);
-    if (!rt::platform::ReadCanvas(canvas_, width, height)) canvas_.assign(canvas_.size(), 0xFFFFFFFFu);
-    const std::uint64_t onCanvas = rt::platform::HashPixels(canvas_.data(), width, height, width * 4);
-    shown_.Shown(pass, onCanvas);
+// Each picture shown on the canvas and read back from it.
+class Canvas {
+ public:
+  Canvas() : hashes_([](const std::string& line) { rt::platform::ReportReplayLine("canvas", line); }) {}
+
+  void Show(const rt::platform::PresentedFrame& frame) {
+    rt::platform::ShowOnCanvas(frame.pixels.data(), frame.width, frame.height, frame.width * 4);
+    if (!rt::platform::ReadCanvas(held_, frame.width, frame.height)) held_.assign(held_.size(), 0xFFFFFFFFu);
+    hashes_.Shown(frame.frame,
+                  rt::platform::HashPixels(held_.data(), frame.width, frame.height, frame.width * 4));
   }
+  void Finish() { hashes_.Finish(); }
 
  private:
-  replay::PassHashes& presented_;
-  replay::PassHashes& shown_;
-  std::vector<std::uint32_t> canvas_;
+  play::PassHashes hashes_;
+  std::vector<std::uint32_t> held_;
 };
 
 }  // namespace
@@ -57,40 +54,25 @@ bool ReplayRequested() {
 int RunPageReplay() {
   rt::platform::ReplayRequest request;
   rt::platform::ReadReplayRequest(request);
-  const replay::ParseResult script = replay::ParseScript(request.script);
+  play::ParseResult script = play::ParseScript(request.script);
   if (!script.error.empty()) {
     rt::platform::ReportReplayLine("errors", script.error);
     rt::platform::ReportReplayDone(2);
     return 2;
   }
-
-  // As pellaris-replay sets up its machine.
-  HeadlessPlatform machine;
-  machine.SetFramesPerSecond(60);
-  machine.SetDefaultYesNoAnswer(request.answerYes ? rt::platform::MessageAnswer::Yes
-                                                  : rt::platform::MessageAnswer::No);
-  replay::ScheduleScript(machine, script.events);
-  machine.SetKeptFrames(0);
-  replay::PassHashes presented(
-      [](const std::string& line) { rt::platform::ReportReplayLine("presented", line); });
-  replay::PassHashes shown([](const std::string& line) { rt::platform::ReportReplayLine("canvas", line); });
-  CanvasVideo video(machine, presented, shown);
-  rt::platform::Backend facets = machine.Facets();
-  facets.video = &video;
-  const rt::platform::ScopedBackend installed(facets);
-  rt::RandomSeed(request.seed);
-
-  machine.SetFrameCallback([&](int flip) {
-    if (request.frames > 0 && flip == request.frames + 1) throw EndOfReplay{};
-    if (flip % kPassesBetweenYields == 0) rt::platform::YieldToPage();
-  });
-  try {
-    RunProgram(PlayGame);
-  } catch (const EndOfReplay&) {
-    rt::EndRuntime();
-  }
-  presented.Finish();
-  shown.Finish();
+  play::ReplayOptions options = OptionsFor(request, std::move(script));
+  Canvas canvas;
+  options.presented = [&canvas](const rt::platform::PresentedFrame& frame) { canvas.Show(frame); };
+  std::ostringstream presented;
+  play::RunReplay(
+      options, nullptr,
+      [](const play::FrameRecord& record) {
+        if (record.frame % kPassesBetweenYields == 0) rt::platform::YieldToPage();
+      },
+      &presented);
+  canvas.Finish();
+  std::istringstream lines(presented.str());
+  for (std::string line; std::getline(lines, line);) rt::platform::ReportReplayLine("presented", line);
   rt::platform::ReportReplayDone(0);
   return 0;
 }

@@ -7,16 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "play/format/script.h"
 #include "runtime/platform/pad.h"
-#include "tools/replay/script.h"
 
 namespace {
 
-using pellaris::replay::ScriptEvent;
+using pellaris::play::ScriptEvent;
 
 bool InRange(const ScriptEvent& event) {
   using Type = ScriptEvent::Type;
-  if (event.frame < 1 || event.frame > pellaris::replay::kLastScriptFrame) return false;
+  if (event.frame < 1 || event.frame > pellaris::play::kLastScriptFrame) return false;
   switch (event.type) {
     case Type::KeyDown:
     case Type::KeyUp:
@@ -58,17 +58,17 @@ bool Same(const ScriptEvent& a, const ScriptEvent& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const auto result = pellaris::replay::ParseScript(text);
+  const auto result = pellaris::play::ParseScript(text);
   if (!result.error.empty()) {
     if (!result.events.empty()) std::abort();  // a refused script yields no events
     return 0;
   }
-  std::string again = result.recording ? pellaris::replay::FormatHeader(*result.recording) : "";
+  std::string again = result.recording ? pellaris::play::FormatHeader(*result.recording) : "";
   for (const ScriptEvent& event : result.events) {
     if (!InRange(event)) std::abort();
-    again += pellaris::replay::FormatEvent(event);
+    again += pellaris::play::FormatEvent(event);
   }
-  const auto reread = pellaris::replay::ParseScript(again);
+  const auto reread = pellaris::play::ParseScript(again);
   if (!reread.error.empty() || reread.events.size() != result.events.size()) std::abort();
   if (reread.recording != result.recording) std::abort();
   for (std::size_t i = 0; i < reread.events.size(); ++i) {

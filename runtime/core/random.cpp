@@ -52,6 +52,7 @@ void RandomGenerator::Seed(std::uint32_t seed) {
   p1_ = 0;
   p2_ = kLag;
   for (int i = 0; i < kDiscardedSteps; ++i) Step();
+  draws_ = 0;
 }
 
 std::uint64_t RandomGenerator::Step() {
@@ -62,7 +63,29 @@ std::uint64_t RandomGenerator::Step() {
   pairs_[p1_].w1 = y;
   p1_ = PreviousIndex(p1_);
   p2_ = PreviousIndex(p2_);
+  ++draws_;
   return (std::uint64_t{y} << 32) | z;
+}
+
+RandomState RandomGenerator::State() const {
+  RandomState state;
+  for (int i = 0; i < kPairs; ++i) {
+    state.words[2 * i] = pairs_[i].w0;
+    state.words[2 * i + 1] = pairs_[i].w1;
+  }
+  state.first = p1_;
+  state.second = p2_;
+  state.draws = draws_;
+  return state;
+}
+
+bool RandomGenerator::Restore(const RandomState& state) {
+  if (state.first < 0 || state.first >= kPairs || state.second < 0 || state.second >= kPairs) return false;
+  for (int i = 0; i < kPairs; ++i) pairs_[i] = {state.words[2 * i], state.words[2 * i + 1]};
+  p1_ = state.first;
+  p2_ = state.second;
+  draws_ = state.draws;
+  return true;
 }
 
 std::int32_t RandomGenerator::Int(std::int32_t max) {
@@ -79,6 +102,21 @@ std::int32_t RandomInt(std::int32_t max) {
 void RandomSeed(std::uint32_t seed) {
   State().seeded = true;
   State().generator.Seed(seed);
+}
+
+void SkipRandomDraws(std::uint64_t count) {
+  if (!State().seeded) RandomSeed(platform::Clock().TickMs());
+  for (std::uint64_t i = 0; i < count; ++i) State().generator.Step();
+}
+
+RandomState TakeRandomState() {
+  return State().generator.State();
+}
+
+bool RestoreRandomState(const RandomState& state) {
+  if (!State().generator.Restore(state)) return false;
+  State().seeded = true;
+  return true;
 }
 
 }  // namespace rt

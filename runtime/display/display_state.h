@@ -33,6 +33,7 @@ struct DisplayState : LibraryState {
   bool active = false;
   bool pixelsSaved = false;
   bool held = false;  // paused by the player
+  bool pixelWritesSkipped = false;
   Surface backBuffer;
   std::vector<std::uint32_t> converted;  // 0x00RRGGBB copy of a 16-bit back buffer
   bool drawingPending = false;

@@ -19,7 +19,9 @@ bool FrameTimer::Wait() {
   if (!Running()) return false;
   platform::ClockFacet& clock = platform::Clock();
   const auto now = static_cast<std::int64_t>(clock.Counter());
-  if (!started_ || now > deadline_ + kStallPeriods * period_) {
+  // A deadline far ahead means frames were run without waiting (a replay fast-forwarding): the
+  // pace takes up from now rather than waiting for the clock to catch up with them.
+  if (!started_ || now > deadline_ + kStallPeriods * period_ || deadline_ > now + kStallPeriods * period_) {
     deadline_ = started_ ? now : now + period_;
     started_ = true;
   }

@@ -1,7 +1,8 @@
 // Paces frames with absolute deadlines: each deadline is the one before plus the period, so a frame
 // that runs late does not delay the next one and the rate holds however long each frame's own work
 // takes. After a long stall (a pause, a dragged window, a clock jump) the deadlines start afresh
-// instead of racing to catch up.
+// instead of racing to catch up, and after frames run without waiting (a replay skipping ahead)
+// instead of waiting for the clock to catch up with them.
 #pragma once
 
 #include <cstdint>

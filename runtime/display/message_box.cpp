@@ -13,6 +13,8 @@ int ShowMessage(const char* title, const char* text, int flags) {
       return kAnswerYes;
     case MessageAnswer::No:
       return kAnswerNo;
+    case MessageAnswer::Interrupted:
+      return kAnswerInterrupted;
     case MessageAnswer::Ok:
       break;
   }

@@ -209,7 +209,7 @@ int FlipBuffers() {
 
 void ShowBackBuffer(const platform::Rect& dest) {
   const Surface& back = Display().backBuffer;
-  if (back.Empty()) return;
+  if (back.Empty() || PixelWritesSkipped()) return;
   if (Display().depth == 16) {
     platform::Video().Present(Display().window, ConvertedBackBuffer(), back.Width(), back.Height(),
                               back.Width() * 4, dest);
@@ -221,7 +221,7 @@ void ShowBackBuffer(const platform::Rect& dest) {
 
 void ClearScreen(std::uint32_t color) {
   Surface& back = Display().backBuffer;
-  if (back.Empty()) return;
+  if (back.Empty() || PixelWritesSkipped()) return;
   const int red = color & 0xFF, green = (color >> 8) & 0xFF, blue = (color >> 16) & 0xFF;
   const std::uint32_t value = ColorToPixel(red, green, blue);
   if (Display().depth == 16) {
@@ -244,6 +244,14 @@ int ScreenActive() {
   if (!ScreenOpen() || Display().held) return 0;
   if (Display().windowed) return platform::Video().FocusedWindow() == Display().window ? 1 : 0;
   return Display().active ? 1 : 0;
+}
+
+void SkipPixelWrites(bool skip) {
+  Display().pixelWritesSkipped = skip;
+}
+
+bool PixelWritesSkipped() {
+  return Display().pixelWritesSkipped;
 }
 
 void HoldScreen(bool held) {

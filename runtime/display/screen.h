@@ -29,6 +29,12 @@ int ScreenActive();
 void HoldScreen(bool held);
 bool ScreenHeld();
 
+// Checking a round needs what the game computes, not its pictures: while skipped, clearing, blits,
+// drawing and presenting write no pixels, and everything else (drawing targets, text widths,
+// collisions on the sprites' masks) works as usual. Set before the runtime starts; its end forgets it.
+void SkipPixelWrites(bool skip);
+bool PixelWritesSkipped();
+
 // Read by the sprite store, blits, collision and drawing.
 int ScreenWidth();  // 0 when no screen is open
 int ScreenHeight();

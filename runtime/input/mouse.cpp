@@ -176,6 +176,13 @@ int MouseButtonDown(int button) {
   return State().last.buttons[button - 1];
 }
 
+void RestoreMouseButtons(const std::vector<int>& held) {
+  State().last.buttons = {};
+  for (const int button : held) {
+    if (button >= 1 && button <= kButtons) State().last.buttons[button - 1] = 1;
+  }
+}
+
 void ReleaseMouse(int flag) {
   if (flag != 1) {
     State().released = false;

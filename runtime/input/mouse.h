@@ -4,6 +4,8 @@
 // screen the mouse reports motion without an edge.
 #pragma once
 
+#include <vector>
+
 namespace rt {
 
 inline constexpr int kMouseLeft = 1;
@@ -18,6 +20,9 @@ int InitMouseInput();
 int ReadMouse();
 // 1 while button 1 (left), 2 (right) or 3 (middle) is held after the last read; 0 for other numbers.
 int MouseButtonDown(int button);
+// Sets the buttons as a read would have left them held (1 the left, 2 the right, 3 the middle), for a
+// round taken from one game and played on in another; the next read goes on from them.
+void RestoreMouseButtons(const std::vector<int>& held);
 // 1 gives the mouse back to the desktop at once; any other value lets the next read take it again.
 void ReleaseMouse(int flag);
 

@@ -67,7 +67,9 @@ struct Event {
 };
 
 enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+// Interrupted: the program was asked to end while the box was up (a termination signal); the box is
+// gone, and a QuitRequest follows among the events.
+enum class MessageAnswer { Ok, Yes, No, Interrupted };
 
 // What the audio device consumes: interleaved frames of `channels` samples each.
 enum class SampleFormat { S16, F32 };

@@ -98,42 +98,52 @@ double BesselI0(double x) {
   return sum;
 }
 
-// The kernel from its centre out to the last zero crossing, in input samples at the lower rate.
-std::vector<float> MakeKernel() {
-  std::vector<float> kernel(static_cast<std::size_t>(kZeroCrossings * kTableSteps) + 2, 0.0f);
-  const double windowScale = 1.0 / BesselI0(kKaiserBeta);
-  for (int i = 0; i <= kZeroCrossings * kTableSteps; ++i) {
-    const double u = static_cast<double>(i) / kTableSteps;
-    const double x = u / kZeroCrossings;
-    const double argument = std::numbers::pi * kPassband * u;
-    const double sinc = i == 0 ? 1.0 : std::sin(argument) / argument;
-    kernel[static_cast<std::size_t>(i)] =
-        static_cast<float>(sinc * BesselI0(kKaiserBeta * std::sqrt(1.0 - x * x)) * windowScale);
-  }
+// The kernel from its centre out to the last zero crossing, in input samples at the lower rate: the
+// same for every conversion, so worked out once.
+const std::vector<float>& Kernel() {
+  static const std::vector<float> kernel = [] {
+    std::vector<float> values(static_cast<std::size_t>(kZeroCrossings * kTableSteps) + 2, 0.0f);
+    const double windowScale = 1.0 / BesselI0(kKaiserBeta);
+    for (int i = 0; i <= kZeroCrossings * kTableSteps; ++i) {
+      const double u = static_cast<double>(i) / kTableSteps;
+      const double x = u / kZeroCrossings;
+      const double argument = std::numbers::pi * kPassband * u;
+      const double sinc = i == 0 ? 1.0 : std::sin(argument) / argument;
+      values[static_cast<std::size_t>(i)] =
+          static_cast<float>(sinc * BesselI0(kKaiserBeta * std::sqrt(1.0 - x * x)) * windowScale);
+    }
+    return values;
+  }();
   return kernel;
 }
 
-// The kernel's weights for every position of an output sample between two input samples, worked
-// out once: each output sample is then a dot product. Positions repeat with the rates' ratio; where
-// they would be very many, they are rounded to the nearest of kMostPhases (a timing error under
-// 1/8000 of an input sample).
+// The kernel's weights for every position of an output sample between two input samples: each
+// output sample is then a dot product. Positions repeat with the rates' ratio; where they would be
+// very many, they are rounded to the nearest of kMostPhases (a timing error under 1/8000 of an input
+// sample). The weights of every position are worked out once when the sound comes out at least as
+// many frames long as there are positions; a shorter one works out each frame's own, so that the work
+// stays in proportion to the sound whatever the rates.
 class Resampler {
  public:
-  Resampler(const Input& in, int fromRate, int toRate)
-      : in_(in), from_(static_cast<std::uint64_t>(fromRate)), to_(static_cast<std::uint64_t>(toRate)) {
-    const double scale = std::min(1.0, static_cast<double>(toRate) / fromRate);
-    reach_ = static_cast<std::int64_t>(std::ceil(kZeroCrossings / scale));
+  Resampler(const Input& in, int fromRate, int toRate, std::uint64_t outputFrames)
+      : in_(in),
+        from_(static_cast<std::uint64_t>(fromRate)),
+        to_(static_cast<std::uint64_t>(toRate)),
+        scale_(std::min(1.0, static_cast<double>(toRate) / fromRate)) {
+    reach_ = static_cast<std::int64_t>(std::ceil(kZeroCrossings / scale_));
     phases_ = std::min<std::uint64_t>(to_ / std::gcd(from_, to_), kMostPhases);
-    MakeWeights(scale);
+    everyPhase_ = outputFrames >= phases_;
+    weights_.resize(static_cast<std::size_t>(everyPhase_ ? phases_ : 1) * Taps());
+    if (!everyPhase_) return;
+    for (std::uint64_t phase = 0; phase < phases_; ++phase) MakeWeights(phase, &weights_[phase * Taps()]);
   }
 
   // Output frame `frame`: the input around its position, weighted; beyond the input's ends there is
   // silence.
-  void Frame(std::uint64_t frame, float* out) const {
+  void Frame(std::uint64_t frame, float* out) {
     const std::uint64_t scaled = frame * from_;
     const auto centre = static_cast<std::int64_t>(scaled / to_);
-    const std::uint64_t phase = scaled % to_ * phases_ / to_;
-    const float* weights = &weights_[phase * Taps()];
+    const float* weights = WeightsAt(scaled % to_ * phases_ / to_);
     const std::int64_t first = centre - reach_ + 1;
     const std::int64_t begin = std::max<std::int64_t>(first, 0);
     const std::int64_t end =
@@ -152,21 +162,23 @@ class Resampler {
 
   std::size_t Taps() const { return static_cast<std::size_t>(2 * reach_); }
 
+  const float* WeightsAt(std::uint64_t phase) {
+    if (everyPhase_) return &weights_[phase * Taps()];
+    MakeWeights(phase, weights_.data());
+    return weights_.data();
+  }
+
   // Normalised per position, so that a constant comes through exactly.
-  void MakeWeights(double scale) {
-    const std::vector<float> kernel = MakeKernel();
-    weights_.resize(static_cast<std::size_t>(phases_) * Taps());
-    for (std::uint64_t phase = 0; phase < phases_; ++phase) {
-      const double offset = static_cast<double>(phase) / static_cast<double>(phases_);
-      float* row = &weights_[phase * Taps()];
-      double total = 0.0;
-      for (std::size_t tap = 0; tap < Taps(); ++tap) {
-        const double distance = static_cast<double>(reach_ - 1) - static_cast<double>(tap) + offset;
-        row[tap] = static_cast<float>(KernelAt(kernel, std::abs(distance) * scale));
-        total += row[tap];
-      }
-      for (std::size_t tap = 0; tap < Taps(); ++tap) row[tap] = static_cast<float>(row[tap] / total);
+  void MakeWeights(std::uint64_t phase, float* row) const {
+    const std::vector<float>& kernel = Kernel();
+    const double offset = static_cast<double>(phase) / static_cast<double>(phases_);
+    double total = 0.0;
+    for (std::size_t tap = 0; tap < Taps(); ++tap) {
+      const double distance = static_cast<double>(reach_ - 1) - static_cast<double>(tap) + offset;
+      row[tap] = static_cast<float>(KernelAt(kernel, std::abs(distance) * scale_));
+      total += row[tap];
     }
+    for (std::size_t tap = 0; tap < Taps(); ++tap) row[tap] = static_cast<float>(row[tap] / total);
   }
 
   static double KernelAt(const std::vector<float>& kernel, double u) {
@@ -179,9 +191,11 @@ class Resampler {
 
   const Input& in_;
   std::uint64_t from_, to_;
+  double scale_;            // the lower rate over the input's
   std::int64_t reach_ = 0;  // input samples on each side that can carry weight
   std::uint64_t phases_ = 1;
-  std::vector<float> weights_;  // phases_ rows of Taps() weights
+  bool everyPhase_ = false;     // whether weights_ holds every position's
+  std::vector<float> weights_;  // phases_ rows of Taps() weights, or the row of the frame at hand
 };
 
 void Convert(const Input& in, const PcmFormat& from, const AudioFormat& to, std::uint64_t frames,
@@ -194,7 +208,7 @@ void Convert(const Input& in, const PcmFormat& from, const AudioFormat& to, std:
     }
     return;
   }
-  const Resampler resampler(in, from.rate, to.rate);
+  Resampler resampler(in, from.rate, to.rate, frames);
   for (std::uint64_t frame = 0; frame < frames; ++frame) {
     resampler.Frame(frame, values);
     out.Put(static_cast<std::size_t>(frame), values, in.Channels());

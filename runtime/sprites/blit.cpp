@@ -408,7 +408,7 @@ void BlendSprite(Sprite& sprite, Surface& target, int x, int y, int intensity) {
 void DrawSprite(ObjectNumber number, int x, int y) {
   Sprite* sprite = FindSprite(number);
   Surface* target = BlitTarget();
-  if (!sprite || !target || FullScreenInactive()) return;
+  if (!sprite || !target || FullScreenInactive() || PixelWritesSkipped()) return;
   BlitSprite(*sprite, *target, x, y);
 }
 
@@ -416,7 +416,7 @@ void DrawSpriteTranslucent(ObjectNumber number, int x, int y, int intensity) {
   Sprite* sprite = FindSprite(number);
   Surface* target = BlitTarget();
   // An inactive full-screen display has no surfaces to lock.
-  if (!sprite || !target || FullScreenInactive()) return;
+  if (!sprite || !target || FullScreenInactive() || PixelWritesSkipped()) return;
   BlendSprite(*sprite, *target, x, y, intensity);
 }
 

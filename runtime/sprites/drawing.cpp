@@ -9,6 +9,7 @@
 
 #include "runtime/core/runtime_state.h"
 #include "runtime/display/pixel_format.h"
+#include "runtime/display/screen.h"
 #include "runtime/display/surface.h"
 #include "runtime/sprites/font.h"
 
@@ -40,8 +41,9 @@ Surface* DrawableSurface(const DrawingTarget& target) {
 
 // The surface to draw on, read afresh each time: its owner may have dropped it (a sprite freed, a
 // screen closed) while the drawing was still open.
+// Where shapes and text go: none while pixel writes are skipped, when they only report their sizes.
 Surface* Canvas() {
-  return State().target ? DrawableSurface(*State().target) : nullptr;
+  return State().target && !PixelWritesSkipped() ? DrawableSurface(*State().target) : nullptr;
 }
 
 // Boxes, lines and text store the colour in the surface's own layout; at 8 bits it is a palette index.

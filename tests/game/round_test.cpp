@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "game/state.h"
-#include "tools/replay/replay.h"
+#include "play/replay.h"
 
-namespace pellaris::replay {
+namespace pellaris::play {
 namespace {
 
 struct Recording {
@@ -141,4 +141,4 @@ TEST(Replay, SameSeedAndScriptGiveTheSameRun) {
 }
 
 }  // namespace
-}  // namespace pellaris::replay
+}  // namespace pellaris::play

@@ -149,7 +149,7 @@ TEST_F(Shutdown, StartUpFailuresEndWithZero) {
       rt::platform::InstalledHeadless machine;
       failure.set(machine);
       machine.SetDefaultYesNoAnswer(fullScreen ? MessageAnswer::Yes : MessageAnswer::No);
-      EXPECT_EQ(RunProgram(PlayGame), 0);
+      EXPECT_EQ(RunProgram(PlayGame), kExitFailed);
       ASSERT_FALSE(machine.Messages().empty());
       EXPECT_EQ(machine.Messages().back().buttons, rt::platform::MessageButtons::Ok);
       EXPECT_EQ(machine.PresentCount(), 0);

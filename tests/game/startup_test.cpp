@@ -83,7 +83,6 @@ class StartupTest : public ::testing::Test {
 };
 
 const std::string kQuestion = "Fullscreen / Windowed / Do you want to switch to full screen mode?";
-const std::string kInitFailed = "Init Failed! / Can't open DirectX 7 or later";
 
 TEST_F(StartupTest, QuestionIsAskedWithYesAndNo) {
   headless.At(2, Action::KeyDown(kEscape));
@@ -154,35 +153,65 @@ TEST_F(StartupTest, StartValuesAreSetBeforeTheGame) {
   EXPECT_EQ(seen.fireCooldown, 30);
 }
 
-// Each device in turn is missing: the first failure ends the start with one message and no question.
+// Each device in turn is missing: the first failure ends the start with one message naming it, no
+// question, and the exit code of a failure.
 struct MissingDevice {
   const char* name;
   void (*remove)(HeadlessPlatform&);
+  Device device;
+  const char* text;
 };
 
 class DeviceFailureTest : public StartupTest, public ::testing::WithParamInterface<MissingDevice> {};
 
-TEST_P(DeviceFailureTest, ShowsInitFailedAndEndsWithZero) {
+TEST_P(DeviceFailureTest, ShowsInitFailedNamingTheDeviceAndFails) {
   GetParam().remove(headless);
-  EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(Messages(), std::vector<std::string>{kInitFailed});
+  EXPECT_EQ(Run(), kExitFailed);
+  EXPECT_EQ(Messages(), std::vector<std::string>{std::string("Init Failed! / ") + GetParam().text});
   EXPECT_EQ(headless.Messages()[0].buttons, MessageButtons::Ok);
   EXPECT_FALSE(seen.started);
   ExpectEverythingEnded();
 }
 
+TEST_P(DeviceFailureTest, TheFrontEndWordsTheMessage) {
+  GetParam().remove(headless);
+  std::vector<Device> asked;
+  const auto explain = [&](Device device) {
+    asked.push_back(device);
+    return std::string("front end's words");
+  };
+  EXPECT_EQ(RunProgram(PlayUntilQuit, explain), kExitFailed);
+  EXPECT_EQ(asked, std::vector<Device>{GetParam().device});
+  EXPECT_EQ(Messages(), std::vector<std::string>{"Init Failed! / front end's words"});
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EachDevice, DeviceFailureTest,
-    ::testing::Values(MissingDevice{"Display", [](HeadlessPlatform& m) { m.SetDisplayAvailable(false); }},
-                      MissingDevice{"Keyboard", [](HeadlessPlatform& m) { m.SetKeyboardPresent(false); }},
-                      MissingDevice{"Sound", [](HeadlessPlatform& m) { m.SetAudioAvailable(false); }},
-                      MissingDevice{"Mouse", [](HeadlessPlatform& m) { m.SetMousePresent(false); }}),
+    ::testing::Values(MissingDevice{"Display", [](HeadlessPlatform& m) { m.SetDisplayAvailable(false); },
+                                    Device::Sprites, "Could not open the display."},
+                      MissingDevice{"Keyboard", [](HeadlessPlatform& m) { m.SetKeyboardPresent(false); },
+                                    Device::Keyboard, "Could not open the keyboard."},
+                      MissingDevice{"Sound", [](HeadlessPlatform& m) { m.SetAudioAvailable(false); },
+                                    Device::Sound, "Could not open the sound device."},
+                      MissingDevice{"Mouse", [](HeadlessPlatform& m) { m.SetMousePresent(false); },
+                                    Device::Mouse, "Could not open the mouse."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A termination signal while the question is up takes it down: the program ends as asked, opening
+// nothing.
+TEST_F(StartupTest, AnInterruptedQuestionEndsTheProgramAsAsked) {
+  headless.QueueAnswer(MessageAnswer::Interrupted);
+  EXPECT_EQ(Run(), kExitEnded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{kQuestion});
+  EXPECT_FALSE(seen.started);
+  EXPECT_EQ(headless.WindowsCreated(), 0);
+  ExpectEverythingEnded();
+}
 
 TEST_F(StartupTest, FailedWindowIsReported) {
   headless.QueueAnswer(MessageAnswer::No);
   headless.SetWindowsFail(true);
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), kExitFailed);
   EXPECT_EQ(Messages(), (std::vector<std::string>{kQuestion, "Error / OpenWindow Failed"}));
   EXPECT_FALSE(seen.started);
   ExpectEverythingEnded();
@@ -191,7 +220,7 @@ TEST_F(StartupTest, FailedWindowIsReported) {
 TEST_F(StartupTest, FailedFullScreenIsReported) {
   headless.QueueAnswer(MessageAnswer::Yes);
   headless.SetWindowsFail(true);
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), kExitFailed);
   EXPECT_EQ(Messages(), (std::vector<std::string>{kQuestion, "Error / OpenScreen Failed"}));
   EXPECT_FALSE(seen.started);
   ExpectEverythingEnded();
@@ -216,7 +245,7 @@ TEST(StartupWindowedScreenTest, FailedWindowedScreenIsReportedAndTheWindowClosed
   machine = &headless;
   play = &seen;
   headless.QueueAnswer(MessageAnswer::No);
-  EXPECT_EQ(RunProgram(PlayUntilQuit), 0);
+  EXPECT_EQ(RunProgram(PlayUntilQuit), kExitFailed);
   ASSERT_EQ(headless.Messages().size(), 2u);
   EXPECT_EQ(headless.Messages()[1].title, "Error");
   EXPECT_EQ(headless.Messages()[1].text, "OpenWindowedScreen Failed");

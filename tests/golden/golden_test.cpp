@@ -3,14 +3,17 @@
 // what the game does or draws shows here; when the change is meant, scripts/update-golden records
 // the new output.
 #include <gtest/gtest.h>
+
 #include <png.h>
 #include <unistd.h>
+#include "game/game.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -155,6 +158,40 @@ TEST_P(GoldenRun, LogAndPicturesAreTheRecordedOnes) {
   const std::set<std::string> expected = PicturesIn(expectedPictures);
   EXPECT_EQ(PicturesIn(pictures), expected) << "the dumped pictures are not the recorded ones" << kIfMeant;
   for (const std::string& name : expected) ExpectSamePicture(expectedPictures / name, pictures / name);
+}
+
+// Checking a round draws nothing: what the game computes must not depend on its pictures.
+TEST_P(GoldenRun, TheLogIsTheSameWithoutPictures) {
+  const Recording& run = GetParam();
+  const fs::path script = kGolden / (run.name + ".script"), log = out_ / "log.jsonl";
+  std::string options = run.options;
+  options.erase(options.find("--dump-at"));  // dumping needs pictures
+  const std::string command = "'" PELLARIS_REPLAY "' " + options + " --no-pictures --script '" +
+                              script.string() + "' --log '" + log.string() + "'";
+  fs::create_directories(out_);
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  ExpectSameLines(kGolden / (run.name + ".jsonl"), ReadLines(log, run.step));
+}
+
+// The golden logs as a whole, by the rules version they were played by: a change to what the game
+// computes must come with a new rules version (game/game.h), so that recordings of the old rules are
+// refused rather than mis-verified. Add the new version's line when the logs are recorded anew.
+TEST(GoldenLogs, ArePinnedToTheRulesVersion) {
+  const std::map<int, std::uint64_t> kLogsOfRules = {
+      {1, 0xc6f84140ccbdd54dull},
+  };
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const Recording& run : ReadRecordings()) {
+    for (const std::string& line : ReadLines(kGolden / (run.name + ".jsonl"))) {
+      for (const char c : line + "\n") hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+  }
+  ASSERT_TRUE(kLogsOfRules.count(pellaris::kRulesVersion))
+      << "no logs are pinned to rules " << pellaris::kRulesVersion;
+  EXPECT_EQ(kLogsOfRules.at(pellaris::kRulesVersion), hash)
+      << std::hex << "the golden logs hash to 0x" << hash
+      << ": if the game's rules or numbers changed, raise "
+      << "kRulesVersion and pin the new logs to it";
 }
 
 }  // namespace

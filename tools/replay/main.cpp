@@ -10,18 +10,23 @@
 #include <iostream>
 #include <iterator>
 #include <new>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "app/playback.h"
-#include "tools/replay/replay.h"
+#include "game/game.h"
+#include "play/format/printable.h"
+#include "play/playback.h"
+#include "play/replay.h"
+#include "runtime/display/screen.h"
+#include "tools/replay/png_file.h"
 #include "tools/replay/wav_file.h"
 
 namespace {
 
-using pellaris::replay::Printable;
-using pellaris::replay::ReplayOptions;
+using pellaris::play::Printable;
+using pellaris::play::ReplayOptions;
 using pellaris::replay::WavFileWriter;
 
 constexpr int kExitIoFailure = 1;
@@ -29,8 +34,9 @@ constexpr int kExitUsage = 2;
 constexpr int kExitNotVerified = 3;
 // Ten minutes of play: a run without --frames and without an Escape in its script still ends.
 constexpr std::int64_t kDefaultFrames = 36000;
-// A script is a few kilobytes; refusing giant files keeps a mistake from exhausting memory.
-constexpr std::uintmax_t kLargestScript = std::uintmax_t{64} << 20;
+// A script is a few kilobytes, a recording at most this: refusing giant files keeps a mistake from
+// exhausting memory.
+constexpr std::uintmax_t kLargestScript = pellaris::play::kLargestRecording;
 
 constexpr const char* kHelp =
     "usage: pellaris-replay [OPTION]...\n"
@@ -51,12 +57,14 @@ constexpr const char* kHelp =
     "  --dump DIR         where --dump-at writes frame-NNNNNN.png (made if missing)\n"
     "  --dump-at F1,F2,.. the passes whose picture to write\n"
     "  --audio FILE       what the game played, as a 44.1 kHz stereo 16-bit WAV file\n"
+    "  --no-pictures      run without drawing: the same log, several times faster (no --dump or\n"
+    "                     --hashes then)\n"
     "  --verify FILE      play a recording of the game's (pellaris keeps them in\n"
     "                     ~/.local/state/pellaris/replays) to its end and check the score it\n"
     "                     claims; alone, without other options\n"
     "  --help             this text\n"
     "\n"
-    "A recording (a script starting 'pellaris-recording 1') brings its own seed and answer, and says\n"
+    "A recording (a script starting 'pellaris-recording') brings its own seed and answer, and says\n"
     "what the game read rather than what the devices did.\n"
     "\n"
     "The log's line for pass F is the game's state after pass F: an action at frame F happens as pass F\n"
@@ -82,14 +90,22 @@ bool ReadNumber(std::string_view text, Number low, Number high, Number& out) {
   return error == std::errc() && stop == end && out >= low && out <= high;
 }
 
-bool ReadFrameList(std::string_view text, ReplayOptions& options) {
+struct Command {
+  ReplayOptions options;
+  std::string logPath, hashesPath, audioPath, verifyPath, dumpDir;
+  std::set<std::int64_t> dumpAt;
+  bool help = false;
+  int optionsGiven = 0;
+};
+
+bool ReadFrameList(std::string_view text, Command& command) {
   while (!text.empty()) {
     const std::size_t comma = text.find(',');
     std::int64_t frame = 0;
-    if (!ReadNumber(text.substr(0, comma), std::int64_t{1}, pellaris::replay::kLastScriptFrame, frame)) {
+    if (!ReadNumber(text.substr(0, comma), std::int64_t{1}, pellaris::play::kLastScriptFrame, frame)) {
       return false;
     }
-    options.dumpAt.insert(frame);
+    command.dumpAt.insert(frame);
     text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
   }
   return true;
@@ -97,32 +113,21 @@ bool ReadFrameList(std::string_view text, ReplayOptions& options) {
 
 std::string ReadScriptText(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) throw IoError{"cannot read " + path + ": not a file"};
+  if (!std::filesystem::is_regular_file(path, error))
+    throw IoError{"cannot read " + Printable(path) + ": not a file"};
   if (std::filesystem::file_size(path, error) > kLargestScript) {
-    throw IoError{"cannot read " + path + ": larger than a script can be"};
+    throw IoError{"cannot read " + Printable(path) + ": larger than a script can be"};
   }
   std::ifstream file(path, std::ios::binary);
-  if (!file.is_open()) throw IoError{"cannot read " + path + ": " + std::strerror(errno)};
+  if (!file.is_open()) throw IoError{"cannot read " + Printable(path) + ": " + std::strerror(errno)};
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 void ReadScript(const std::string& path, ReplayOptions& options) {
-  auto parsed = pellaris::replay::ParseScript(ReadScriptText(path));
-  if (!parsed.error.empty()) throw UsageError{path + ": " + parsed.error};
-  options.events = std::move(parsed.events);
-  options.recording = parsed.recording;
-  if (options.recording) {  // a recording plays as it was played
-    options.seed = options.recording->seed;
-    options.answerYes = options.recording->fullScreen;
-  }
+  auto parsed = pellaris::play::ParseScript(ReadScriptText(path));
+  if (!parsed.error.empty()) throw UsageError{Printable(path) + ": " + parsed.error};
+  options.Take(std::move(parsed));
 }
-
-struct Command {
-  ReplayOptions options;
-  std::string logPath, hashesPath, audioPath, verifyPath;
-  bool help = false;
-  int optionsGiven = 0;
-};
 
 // The options that take a value, each with what it does with it; false for a value it does not take.
 struct Option {
@@ -139,7 +144,7 @@ constexpr Option kOptions[] = {
      }},
     {"--frames",
      [](std::string_view v, Command& c) {
-       return ReadNumber(v, std::int64_t{1}, pellaris::replay::kLastScriptFrame - 1, c.options.frames);
+       return ReadNumber(v, std::int64_t{1}, pellaris::play::kLastScriptFrame - 1, c.options.frames);
      }},
     {"--fps", [](std::string_view v, Command& c) { return ReadNumber(v, 1, 100000, c.options.fps); }},
     {"--script",
@@ -149,10 +154,10 @@ constexpr Option kOptions[] = {
      }},
     {"--dump",
      [](std::string_view v, Command& c) {
-       c.options.dumpDir = v;
+       c.dumpDir = v;
        return true;
      }},
-    {"--dump-at", [](std::string_view v, Command& c) { return ReadFrameList(v, c.options); }},
+    {"--dump-at", [](std::string_view v, Command& c) { return ReadFrameList(v, c); }},
     {"--log",
      [](std::string_view v, Command& c) {
        c.logPath = v;
@@ -190,21 +195,29 @@ Command ReadCommand(int argc, char** argv) {
       command.help = true;
       return command;
     }
+    if (name == "--no-pictures") {
+      command.options.pixelWritesSkipped = true;
+      ++command.optionsGiven;
+      continue;
+    }
     const Option* option = FindOption(name);
     if (!option) {
       throw UsageError{name.starts_with("-") ? "unknown option " + Printable(name)
                                              : "unexpected argument " + Printable(name)};
     }
-    if (i + 1 >= argc) throw UsageError{Printable(name) + " needs a value"};
+    if (i + 1 >= argc || argv[i + 1][0] == '\0') throw UsageError{Printable(name) + " needs a value"};
     const std::string_view value = argv[++i];
     if (!option->apply(value, command)) {
-      throw UsageError{"bad value for " + std::string(name) + ": " + Printable(value)};
+      throw UsageError{"bad value for " + Printable(name) + ": " + Printable(value)};
     }
     ++command.optionsGiven;
   }
   if (!command.verifyPath.empty() && command.optionsGiven > 1)
     throw UsageError{"--verify takes no other option"};
-  if (!command.options.dumpAt.empty() && command.options.dumpDir.empty()) {
+  if (command.options.pixelWritesSkipped && (!command.dumpAt.empty() || !command.hashesPath.empty())) {
+    throw UsageError{"--no-pictures draws nothing to dump or hash"};
+  }
+  if (!command.dumpAt.empty() && command.dumpDir.empty()) {
     throw UsageError{"--dump-at needs --dump DIR"};
   }
   return command;
@@ -213,45 +226,62 @@ Command ReadCommand(int argc, char** argv) {
 void PrepareDumpFolder(const std::string& dir) {
   std::error_code error;
   std::filesystem::create_directories(dir, error);
-  if (error || !std::filesystem::is_directory(dir)) throw IoError{"cannot make the folder " + dir};
+  if (error || !std::filesystem::is_directory(dir)) throw IoError{"cannot make the folder " + Printable(dir)};
 }
 
 int Run(const Command& command) {
   ReplayOptions options = command.options;
-  if (!options.dumpDir.empty()) PrepareDumpFolder(options.dumpDir);
+  if (!command.dumpDir.empty()) PrepareDumpFolder(command.dumpDir);
   std::ofstream log, hashes;
   for (auto [file, path] : {std::pair{&log, &command.logPath}, std::pair{&hashes, &command.hashesPath}}) {
     if (path->empty()) continue;
     file->open(*path, std::ios::binary);
-    if (!*file) throw IoError{"cannot write " + *path + ": " + std::strerror(errno)};
+    if (!*file) throw IoError{"cannot write " + Printable(*path) + ": " + std::strerror(errno)};
   }
-  WavFileWriter audio(pellaris::replay::kAudioRate, pellaris::replay::kAudioChannels);
+  WavFileWriter audio(pellaris::play::kAudioRate, pellaris::play::kAudioChannels);
   if (!command.audioPath.empty()) {
     if (!audio.Open(command.audioPath)) {
-      throw IoError{"cannot write " + command.audioPath + ": " + std::strerror(errno)};
+      throw IoError{"cannot write " + Printable(command.audioPath) + ": " + std::strerror(errno)};
     }
     options.audio = [&audio](const std::int16_t* samples, std::size_t count) { audio.Write(samples, count); };
   }
-  const bool dumped = pellaris::replay::RunReplay(options, command.logPath.empty() ? nullptr : &log, nullptr,
-                                                  command.hashesPath.empty() ? nullptr : &hashes);
-  if (!command.logPath.empty() && !log.flush()) throw IoError{"cannot write " + command.logPath};
-  if (!command.hashesPath.empty() && !hashes.flush()) throw IoError{"cannot write " + command.hashesPath};
-  if (!command.audioPath.empty() && !audio.Finish()) throw IoError{"cannot write " + command.audioPath};
-  if (!dumped) throw IoError{"could not write every picture into " + options.dumpDir};
+  bool dumped = true;
+  const auto dump = [&](const pellaris::play::FrameRecord& record) {
+    if (command.dumpAt.contains(record.frame) && rt::BlitTarget()) {
+      dumped = pellaris::replay::WritePng(pellaris::replay::DumpName(command.dumpDir, record.frame),
+                                          *rt::BlitTarget()) &&
+               dumped;
+    }
+  };
+  pellaris::play::RunReplay(options, command.logPath.empty() ? nullptr : &log, dump,
+                            command.hashesPath.empty() ? nullptr : &hashes);
+  if (!command.logPath.empty() && !log.flush()) throw IoError{"cannot write " + Printable(command.logPath)};
+  if (!command.hashesPath.empty() && !hashes.flush())
+    throw IoError{"cannot write " + Printable(command.hashesPath)};
+  if (!command.audioPath.empty() && !audio.Finish())
+    throw IoError{"cannot write " + Printable(command.audioPath)};
+  if (!dumped) throw IoError{"could not write every picture into " + Printable(command.dumpDir)};
   return 0;
 }
 
 // Plays the recording to its end and says whether it reaches the score it claims.
 int Verify(const std::string& path) {
   std::string error;
-  const std::optional<pellaris::app::Recording> recording =
-      pellaris::app::ReadRecording(ReadScriptText(path), error);
-  if (!recording) throw UsageError{path + ": " + error};
-  const pellaris::app::Verdict verdict = pellaris::app::VerifyRecording(*recording);
+  const std::optional<pellaris::play::Recording> recording =
+      pellaris::play::ReadRecording(ReadScriptText(path), error);
+  if (!recording) throw UsageError{Printable(path) + ": " + error};
+  const pellaris::play::Verdict verdict = pellaris::play::VerifyRecording(*recording);
   const std::string reached =
       "the round reaches " + std::to_string(verdict.score) + " at pass " + std::to_string(verdict.pass);
   if (verdict.Verified()) {
-    std::cout << Printable(path) << ": verified: " << reached << ", as recorded\n";
+    std::cout << Printable(path) << ": verified: " << reached << ", as recorded"
+              << (verdict.startsAsTheSeed ? ", from the seed's first round" : "") << "\n";
+  } else if (!verdict.sameRules) {
+    std::cout << Printable(path) << ": not verified: it was played by rules " << recording->header.rules
+              << ", and this Pellaris plays rules " << pellaris::kRulesVersion << "\n";
+  } else if (!verdict.startPlausible) {
+    std::cout << Printable(path) << ": not verified: no game of seed " << recording->header.seed
+              << " starts a round as this recording does\n";
   } else if (!verdict.claimedScore) {
     std::cout << Printable(path) << ": not verified: the recording was cut short, so it claims no score; "
               << reached << "\n";

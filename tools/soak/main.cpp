@@ -26,7 +26,7 @@ bool ReadNumber(std::string_view text, Number& out) {
   return error == std::errc() && stop == end;
 }
 
-bool ReadOptions(int argc, char** argv, pellaris::replay::ReplayOptions& options) {
+bool ReadOptions(int argc, char** argv, pellaris::play::ReplayOptions& options) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string_view name = argv[i], value = argv[i + 1];
     const bool ok = name == "--frames" ? ReadNumber(value, options.frames) && options.frames > 0
@@ -45,7 +45,7 @@ void ReportMemory(std::int64_t frame) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  pellaris::replay::ReplayOptions options;
+  pellaris::play::ReplayOptions options;
   options.frames = 1'000'000;
   if (!ReadOptions(argc, argv, options)) {
     std::cerr << "usage: pellaris-soak [--frames N] [--seed N]\n";
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
   std::string violation;
   std::int64_t framesSeen = 0, framesPlaying = 0;
   int peakEntities = 0;
-  pellaris::replay::RunReplay(options, nullptr, [&](const pellaris::replay::FrameRecord& record) {
+  pellaris::play::RunReplay(options, nullptr, [&](const pellaris::play::FrameRecord& record) {
     ++framesSeen;
     framesPlaying += record.screen == "playing";
     int entities = 0;

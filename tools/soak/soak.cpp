@@ -9,7 +9,7 @@ namespace pellaris::soak {
 
 namespace {
 
-using replay::ScriptEvent;
+using play::ScriptEvent;
 using Type = ScriptEvent::Type;
 
 constexpr int kHeldKeys[] = {rt::kKeyEnter, rt::kKeyLeftCtrl, rt::kKeyRightShift, rt::kKeySpace,
@@ -70,11 +70,11 @@ class ScriptMaker {
 
 }  // namespace
 
-std::vector<replay::ScriptEvent> RandomScript(std::uint32_t seed, std::int64_t frames) {
+std::vector<play::ScriptEvent> RandomScript(std::uint32_t seed, std::int64_t frames) {
   return ScriptMaker(seed, frames).Make();
 }
 
-std::string Violation(const replay::FrameRecord& record, const Limits& limits) {
+std::string Violation(const play::FrameRecord& record, const Limits& limits) {
   int total = 0;
   for (int count : record.entities) total += count;
   if (total > limits.maximumEntities) return "entities " + std::to_string(total);

@@ -1,34 +1,21 @@
 // The game in a real browser: the question, the title, a round with fire and thrust, sound after the
 // first key, the pause when the page loses the focus, full screen, and the end.
 import assert from 'node:assert/strict';
-import {after, before, test} from 'node:test';
-import {serveSite, sleep, startBrowser, watchProblems} from './browser.mjs';
+import {test} from 'node:test';
+import {siteAndBrowser, sleep, tap, watchProblems} from './browser.mjs';
 
-let served, browser;
-before(async () => {
-  served = await serveSite();
-  browser = await startBrowser();
-});
-after(async () => {
-  await browser?.close();
-  served?.server.close();
-});
+const setup = siteAndBrowser();
 
 async function openGame() {
-  const page = await browser.newPage();
+  const page = await setup.browser.newPage();
   const problems = watchProblems(page);
   await page.setViewport({width: 1400, height: 1000});
-  await page.goto(served.url, {waitUntil: 'load'});
+  await page.goto(setup.served.url, {waitUntil: 'load'});
   await page.waitForSelector('dialog[open]', {timeout: 10000});
   return {page, problems};
 }
 
 // A key held over a few frames, as a player presses it: the game reads the keys once a frame.
-async function tap(page, key) {
-  await page.keyboard.down(key);
-  await sleep(150);
-  await page.keyboard.up(key);
-}
 
 // What the canvas shows, in a few numbers: colourful pixels where the title's logo is, the HUD's
 // dark blue bar under the ground line, brown rocks below the logo's place, and white text across the middle.
@@ -155,5 +142,22 @@ test('full screen through the Fullscreen API, a click to start, and the end of t
   assert.match(await page.$eval('#status', (line) => line.textContent), /ended/);
   assert.equal((await status(page)).audioState, 'closed');
   assert.deepEqual(problems, []);
+  await page.close();
+});
+
+test("without the browser's audio the game says so in the page's words, and ends", async () => {
+  const page = await setup.browser.newPage();
+  await page.evaluateOnNewDocument(() => {
+    window.AudioContext = undefined;
+    window.webkitAudioContext = undefined;
+  });
+  await page.goto(setup.served.url, {waitUntil: 'load'});
+  await page.waitForSelector('dialog[open]', {timeout: 10000});
+  assert.equal(await page.$eval('dialog[open] h2', (title) => title.textContent), 'Init Failed!');
+  const text = await page.$eval('dialog[open] p', (line) => line.textContent);
+  assert.match(text, /browser's audio/);
+  assert.doesNotMatch(text, /--no-sound/);
+  await tap(page, 'Enter');
+  await page.waitForFunction(() => window.pellarisStatus.ended, {timeout: 5000});
   await page.close();
 });

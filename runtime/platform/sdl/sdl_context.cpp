@@ -1,10 +1,17 @@
 #include "runtime/platform/sdl/sdl_context.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
 
 #include "runtime/platform/sdl/sdl_mapping.h"
+#include "runtime/platform/sdl/sdl_pad_mappings.h"
 
 namespace rt::platform {
 
@@ -13,6 +20,22 @@ namespace {
 // SDL turns SIGINT and SIGTERM into a quit request; a closed terminal (SIGHUP) ends the game the same
 // way, through its end routine. A signal that whoever started us ignores (nohup) stays ignored.
 volatile std::sig_atomic_t hangUpPending = 0;
+
+// Of a larger file of pad mappings only the start is read: no one's mappings come near it.
+constexpr std::size_t kLargestPadMappingFile = 4 << 20;
+
+// A file's text up to `limit` bytes, `cut` at the end of a line when the file is longer; nothing when
+// it cannot be read.
+std::optional<std::string> ReadStart(const std::string& path, std::size_t limit, bool& cut) {
+  std::ifstream file(path, std::ios::binary);
+  std::string text(limit, '\0');
+  file.read(text.data(), static_cast<std::streamsize>(limit));
+  if (file.bad() || (file.fail() && !file.eof())) return std::nullopt;
+  text.resize(static_cast<std::size_t>(file.gcount()));
+  cut = file.peek() != std::ifstream::traits_type::eof();
+  if (cut) text.resize(text.rfind('\n') + 1);  // no line cut in two (none at all without an end)
+  return text;
+}
 
 void OnHangUp(int) {
   hangUpPending = 1;
@@ -30,6 +53,34 @@ bool CatchHangUp() {
 void ReleaseHangUp() {
   std::signal(SIGHUP, SIG_DFL);
   hangUpPending = 0;
+}
+
+// Without a desktop SDL falls back to a driver that shows nothing, and the game would run unseen; such a
+// driver serves only when someone asked for SDL's drivers by name (tests do, with SDL_VIDEODRIVER).
+bool ShowsNothing(const char* driver) {
+  const bool invisible =
+      driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+  return invisible && !SDL_GetHint(SDL_HINT_VIDEODRIVER);
+}
+
+// ALSA, which SDL tries when no sound server runs, writes its failures on the terminal, eight lines on
+// a machine without a sound card; the program reports a missing device itself. SDL links ALSA, so it
+// is looked up among the loaded libraries.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+void SilenceAlsa() {
+  using ErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetErrorHandler = int (*)(ErrorHandler);
+  if (void* set = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler")) {
+    reinterpret_cast<SetErrorHandler>(set)(&QuietAlsa);
+  }
+}
+
+constexpr auto kAskDevicesEvery = std::chrono::milliseconds(1);
+
+// The next event SDL has queued, without asking the devices for more.
+bool NextQueued(SDL_Event& event) {
+  return SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1;
 }
 
 // Input that reached the program's windows while a message box was up was meant for the box.
@@ -98,6 +149,10 @@ bool SdlContext::EnsureVideo() {
   if (!videoTried_) {
     videoTried_ = true;
     videoReady_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (videoReady_ && ShowsNothing(SDL_GetCurrentVideoDriver())) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      videoReady_ = false;
+    }
     if (videoReady_) SDL_StopTextInput();  // keys only, no typed characters
     EnsurePads();                          // the pads come with the keyboard and the mouse
   }
@@ -114,12 +169,26 @@ bool SdlContext::EnsurePads() {
   return padsReady_;
 }
 
+void SdlContext::Report(const std::string& line) {
+  if (options_.report) options_.report(line);
+}
+
 int SdlContext::LoadPadMappings(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return 0;
-  // SDL reads the file whole, taking a folder's size for the largest a file can have.
   if (!std::filesystem::is_regular_file(path, error) || !EnsurePads()) return -1;
-  const int added = SDL_GameControllerAddMappingsFromFile(path.c_str());
+  bool cut = false;
+  const std::optional<std::string> text = ReadStart(path, kLargestPadMappingFile, cut);
+  if (!text) return -1;
+  // The facts first: a receiver may cut a long name short.
+  if (cut)
+    Report("only the first " + std::to_string(kLargestPadMappingFile >> 20) + " MiB are read of " + path);
+  const PadMappingLines mappings = SelectPadMappings(*text, SDL_GetPlatform());
+  if (mappings.cut) {
+    Report("only the first " + std::to_string(kLargestPadMappings) + " controllers are used of " + path);
+  }
+  int added = 0;
+  for (const std::string& line : mappings.lines) added += SDL_GameControllerAddMapping(line.c_str()) == 1;
   // SDL tells of a controller only when it is plugged in, so one plugged in already and mapped only
   // now is opened here.
   if (added > 0) {
@@ -133,6 +202,7 @@ int SdlContext::LoadPadMappings(const std::string& path) {
 bool SdlContext::EnsureAudio() {
   if (!audioTried_) {
     audioTried_ = true;
+    SilenceAlsa();
     audioReady_ = SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS) == 0;
   }
   return audioReady_;
@@ -171,6 +241,20 @@ int SdlContext::DisplayRefresh(SDL_Window* window) {
   return mode.refresh_rate;
 }
 
+int SdlContext::OpeningScale(int width, int height, int display) {
+  const int asked = options_.windowScale;
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return std::max(asked, 1);
+  const int scale = WindowScale(asked, width, height, usable.w, usable.h);
+  if (scale < asked) {
+    const auto size = [](int w, int h) { return std::to_string(w) + " x " + std::to_string(h); };
+    Report("a window at scale " + std::to_string(asked) + " (" + size(width * asked, height * asked) +
+           ") does not fit the " + size(usable.w, usable.h) + " desktop; it opens at scale " +
+           std::to_string(scale));
+  }
+  return scale;
+}
+
 void SdlContext::Forget(WindowId window) {
   if (warp_.window == window) warp_ = Warp{};
   windows_.erase(window);
@@ -186,7 +270,8 @@ void SdlContext::ToggleFullScreen(WindowId id) {
   }
   SDL_SetWindowFullscreen(shown, 0);
   if (!window->OpenedFullScreen()) return;  // SDL gives the window back its own size
-  const int scale = std::max(options_.windowScale, 1);
+  const int scale =
+      OpeningScale(window->PictureWidth(), window->PictureHeight(), SDL_GetWindowDisplayIndex(shown));
   SDL_SetWindowBordered(shown, SDL_TRUE);
   SDL_SetWindowResizable(shown, SDL_TRUE);
   SDL_SetWindowSize(shown, window->PictureWidth() * scale, window->PictureHeight() * scale);
@@ -201,16 +286,34 @@ WindowId SdlContext::FocusedWindow() {
   return Find(id) ? id : 0;
 }
 
+void SdlContext::RequestQuit() {
+  Event quit;
+  quit.type = EventType::QuitRequest;
+  queue_.Push(quit);
+}
+
 void SdlContext::Pump() {
+  Pump(std::chrono::steady_clock::now() - askedDevices_ >= kAskDevicesEvery);
+}
+
+void SdlContext::PumpNow() {
+  Pump(true);
+}
+
+void SdlContext::Pump(bool askDevices) {
   if (hangUpPending) {
     hangUpPending = 0;
-    Event quit;
-    quit.type = EventType::QuitRequest;
-    queue_.Push(quit);
+    RequestQuit();
   }
   if (!EventsRunning()) return;
+  if (askDevices) AskDevices();
   SDL_Event event;
-  while (SDL_PollEvent(&event)) Take(event);
+  while (NextQueued(event)) Take(event);
+}
+
+void SdlContext::AskDevices() {
+  SDL_PumpEvents();
+  askedDevices_ = std::chrono::steady_clock::now();
 }
 
 bool SdlContext::WaitForEvent(int timeoutMs) {
@@ -224,8 +327,9 @@ bool SdlContext::WaitForEvent(int timeoutMs) {
 
 void SdlContext::DropInputMeantForMessageBox() {
   if (!EventsRunning()) return;
+  AskDevices();  // all that came while the box was up
   SDL_Event event;
-  while (SDL_PollEvent(&event)) {
+  while (NextQueued(event)) {
     if (!MeantForMessageBox(event)) Take(event);
   }
 }

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
@@ -39,23 +40,34 @@ class SdlContext {
   // desktop's size).
   WindowId Adopt(SDL_Window* window, bool fullScreen, int logicalWidth, int logicalHeight);
   const SdlOptions& Options() const { return options_; }
+  // The scale at which a window of this client size opens on the display: the options', or the largest
+  // that fits there; a scale asked for that does not fit is reported.
+  int OpeningScale(int width, int height, int display);
   // The refresh rate of the display the window is on; 0 when it is not known.
   static int DisplayRefresh(SDL_Window* window);
   static constexpr int kSlowestRetracedRefresh = 59;
   void Forget(WindowId window);
   // Switches a window between full screen and a window; one opened full screen becomes a window of
-  // its picture's size, scaled as the options say.
+  // its picture's size, at the scale a window of that size opens at.
   void ToggleFullScreen(WindowId window);
   WindowId FocusedWindow();
 
   // Events: everything SDL has is taken into the queue, translated.
   EventQueue& Queue() { return queue_; }
+  // Takes what SDL has. The devices (the display server first of all) are asked for news at most once
+  // a millisecond: a frame reads them several times over, and each asking takes a round of system
+  // calls; SDL's own queue is read every time.
   void Pump();
+  // The same, asking the devices whatever the time.
+  void PumpNow();
   // Waits for one event of SDL's: false when none came in time (or waiting failed).
   bool WaitForEvent(int timeoutMs);
   // Takes what SDL has, dropping the input that reached the program's windows while a message box
   // was up: it was meant for the box.
   void DropInputMeantForMessageBox();
+
+  // Reports a request to end the program among the next events.
+  void RequestQuit();
 
   // Where the last warp put the cursor: the motion it causes is not the player's.
   void NoteWarp(WindowId window, int x, int y);
@@ -69,6 +81,9 @@ class SdlContext {
     int x = 0, y = 0;
   };
 
+  void Report(const std::string& line);
+  void Pump(bool askDevices);
+  void AskDevices();
   void Take(const SDL_Event& event);
   void OpenPad(int deviceIndex);
   void ClosePad(SDL_JoystickID id);
@@ -88,6 +103,7 @@ class SdlContext {
   EventQueue queue_;
   Warp warp_;
   SDL_AudioDeviceID audioDevice_ = 0;
+  std::chrono::steady_clock::time_point askedDevices_;  // the last time the display server was asked
 };
 
 }  // namespace rt::platform

@@ -1,6 +1,8 @@
 // The SDL backend's facets, each working on the shared context.
 #pragma once
 
+#include <optional>
+
 #include "runtime/platform/platform.h"
 #include "runtime/platform/sdl/sdl_context.h"
 
@@ -44,10 +46,11 @@ class SdlInput : public InputFacet {
 
  private:
   void ReleaseConfinement();
+  void HoldIn(SDL_Window* window, const std::optional<SDL_Rect>& area);
 
   SdlContext& sdl_;
   WindowId confined_ = 0;
-  SDL_Rect confineArea_{};
+  std::optional<SDL_Rect> confineArea_;  // none: held in the window alone
   bool warpDue_ = false;
 };
 
@@ -79,7 +82,9 @@ class SdlClock : public ClockFacet {
   std::uint64_t CounterFrequency() override { return 1'000'000'000; }
   void SleepMs(int milliseconds) override;
   void SleepUntil(std::uint64_t counter) override;
-  std::uint32_t TickMs() override { return SDL_GetTicks(); }
+  // Milliseconds since the machine started: SDL's own tick counts from SDL's start, nearly 0 when the
+  // game seeds from it, and would give every launch the same rocks.
+  std::uint32_t TickMs() override;
   LocalDateTime LocalTime() override;
 };
 

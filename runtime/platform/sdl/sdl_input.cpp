@@ -2,6 +2,30 @@
 
 namespace rt::platform {
 
+namespace {
+
+// The rectangle every display together spans, in the coordinates of window positions.
+Rect DesktopBounds() {
+  SDL_Rect all{};
+  for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) != 0) continue;
+    if (SDL_RectEmpty(&all)) {
+      all = bounds;
+    } else {
+      SDL_UnionRect(&all, &bounds, &all);
+    }
+  }
+  return Rect{all.x, all.y, all.w, all.h};
+}
+
+bool SameArea(const std::optional<SDL_Rect>& a, const std::optional<SDL_Rect>& b) {
+  if (!a || !b) return !a && !b;
+  return a->x == b->x && a->y == b->y && a->w == b->w && a->h == b->h;
+}
+
+}  // namespace
+
 bool SdlInput::NextEvent(Event& event, int timeoutMs) {
   sdl_.Pump();
   if (sdl_.Queue().Pop(event)) return true;
@@ -41,10 +65,15 @@ void SdlInput::ShowCursor(bool visible) {
 
 void SdlInput::ReleaseConfinement() {
   if (SdlWindow* window = sdl_.Find(confined_)) {
-    SDL_SetWindowMouseRect(window->Window(), nullptr);
+    HoldIn(window->Window(), std::nullopt);
     SDL_SetWindowGrab(window->Window(), SDL_FALSE);
   }
   confined_ = 0;
+  confineArea_.reset();
+}
+
+void SdlInput::HoldIn(SDL_Window* window, const std::optional<SDL_Rect>& area) {
+  SDL_SetWindowMouseRect(window, area ? &*area : nullptr);
 }
 
 // The grab pulls the cursor into the window and holds it there while the window has the focus (SDL
@@ -55,13 +84,23 @@ void SdlInput::ConfineCursor(WindowId window, const Rect* clientArea) {
     ReleaseConfinement();
     return;
   }
+  // Of a window partly off the desktop, only what is on it holds the cursor; the grab keeps it in
+  // the window all the same.
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(found->Window(), &x, &y);
+  const std::optional<Rect> onDesktop =
+      ConfinementOnDesktop(found->ToOutput(*clientArea), x, y, DesktopBounds());
+  std::optional<SDL_Rect> area;
+  if (onDesktop) area = SDL_Rect{onDesktop->x, onDesktop->y, onDesktop->width, onDesktop->height};
+  // The game confines the cursor every frame. SDL keeps a confinement, and puts it back itself when
+  // the focus returns; setting it again would only rebuild it on the X server.
+  if (confined_ == window && SameArea(area, confineArea_)) return;
   if (confined_ != window) {
     ReleaseConfinement();
     warpDue_ = true;  // the grab may have moved the cursor where SDL does not see it
   }
-  const Rect area = found->ToOutput(*clientArea);
-  confineArea_ = SDL_Rect{area.x, area.y, area.width, area.height};
-  SDL_SetWindowMouseRect(found->Window(), &confineArea_);
+  confineArea_ = area;
+  HoldIn(found->Window(), confineArea_);
   SDL_SetWindowGrab(found->Window(), SDL_TRUE);
   confined_ = window;
 }
@@ -79,9 +118,9 @@ void SdlInput::WarpCursor(WindowId window, int logicalX, int logicalY) {
   warpDue_ = false;
   // SDL does not warp a cursor held by a confinement rectangle; it is lifted for the warp.
   const bool confined = confined_ == window;
-  if (confined) SDL_SetWindowMouseRect(found->Window(), nullptr);
+  if (confined) HoldIn(found->Window(), std::nullopt);
   SDL_WarpMouseInWindow(found->Window(), x, y);
-  if (confined) SDL_SetWindowMouseRect(found->Window(), &confineArea_);
+  if (confined) HoldIn(found->Window(), confineArea_);
   sdl_.NoteWarp(window, x, y);
 }
 

@@ -231,4 +231,24 @@ Rect FitToOutput(int width, int height, int outputWidth, int outputHeight, Scali
   return fit;
 }
 
+int WindowScale(int asked, int width, int height, int usableWidth, int usableHeight) {
+  if (width <= 0 || height <= 0) return std::max(asked, 1);
+  if (asked == 0) return std::max(1, std::min(usableWidth * 9 / 10 / width, usableHeight * 9 / 10 / height));
+  const int largest = std::min(usableWidth / width, usableHeight / height);
+  return std::max(1, std::min(asked, largest));
+}
+
+std::optional<Rect> ConfinementOnDesktop(const Rect& area, int clientX, int clientY, const Rect& desktop) {
+  // In 64 bits: a window far off the desktop must not overflow the sums.
+  const std::int64_t left = std::max<std::int64_t>(area.x, std::int64_t{desktop.x} - clientX);
+  const std::int64_t top = std::max<std::int64_t>(area.y, std::int64_t{desktop.y} - clientY);
+  const std::int64_t right =
+      std::min(std::int64_t{area.x} + area.width, std::int64_t{desktop.x} + desktop.width - clientX);
+  const std::int64_t bottom =
+      std::min(std::int64_t{area.y} + area.height, std::int64_t{desktop.y} + desktop.height - clientY);
+  if (right <= left || bottom <= top) return std::nullopt;
+  return Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+              static_cast<int>(bottom - top)};
+}
+
 }  // namespace rt::platform

@@ -2,6 +2,8 @@
 // key scan codes, mouse buttons, pad buttons and axes, and where a full-screen picture goes.
 #pragma once
 
+#include <optional>
+
 #include "runtime/platform/platform.h"
 
 namespace rt::platform {
@@ -27,5 +29,15 @@ enum class Scaling {
 // smaller than the picture, to the largest size of the same shape; centred either way.
 Rect FitToOutput(int width, int height, int outputWidth, int outputHeight,
                  Scaling scaling = Scaling::WholeNumber);
+
+// The whole scale at which a window of a client size opens on a desktop whose usable area is
+// `usableWidth` x `usableHeight`: the one asked for when the window fits, else the largest that does
+// (1 at least); asked 0, the largest that fits comfortably, within nine tenths of the area.
+int WindowScale(int asked, int width, int height, int usableWidth, int usableHeight);
+
+// Where the cursor can be held in a window: the part of `area` (in client coordinates, the client area
+// being at `clientX`, `clientY` on the desktop) that lies on the desktop, whose screens span `desktop`.
+// Nothing when none of it does. The X server refuses a confinement that reaches off the screens.
+std::optional<Rect> ConfinementOnDesktop(const Rect& area, int clientX, int clientY, const Rect& desktop);
 
 }  // namespace rt::platform

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <vector>
 
 #include "runtime/platform/sdl/sdl_facets.h"
@@ -26,19 +25,11 @@ void SdlVideo::Reveal(SdlWindow& window) {
   window.Shows().ShowBlack();
 }
 
-// The whole scale at which a window of the given client size fits comfortably on the desktop: within
-// nine tenths of its usable area, leaving room for panels and the window's own frame.
-int ComfortableScale(int width, int height) {
-  SDL_Rect usable;
-  if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1;
-  return std::max(1, std::min(usable.w * 9 / 10 / width, usable.h * 9 / 10 / height));
-}
-
 WindowId SdlVideo::CreateWindow(const WindowDesc& desc) {
   if (!sdl_.EnsureVideo() || desc.clientWidth <= 0 || desc.clientHeight <= 0) return 0;
   const SdlOptions& options = sdl_.Options();
-  const int scale =
-      options.windowScale > 0 ? options.windowScale : ComfortableScale(desc.clientWidth, desc.clientHeight);
+  // The first display decides, as SDL centres windows on it.
+  const int scale = sdl_.OpeningScale(desc.clientWidth, desc.clientHeight, 0);
   const Uint32 flags = SDL_WINDOW_HIDDEN | (desc.decorated ? 0 : SDL_WINDOW_BORDERLESS) |
                        (options.resizable ? SDL_WINDOW_RESIZABLE : 0);
   const int x = desc.centred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : desc.x;

@@ -33,8 +33,11 @@ class WebInput : public InputFacet {
   bool NextEvent(Event& event, int timeoutMs) override;
   void ReadKeyState(std::uint8_t state[256]) override { page_.Queue().ReadKeyState(state); }
   int TakeMouseEvents(MouseEvent* out, int max) override { return page_.Queue().TakeMouseEvents(out, max); }
-  // The page reports no game controllers, so none is ever connected.
-  void ReadPadState(PadState& state) override { page_.Queue().ReadPadState(state); }
+  // The controllers as the browser has them now.
+  void ReadPadState(PadState& state) override {
+    page_.PollPads();
+    page_.Queue().ReadPadState(state);
+  }
   bool HasKeyboard() override { return true; }
   bool HasMouse() override { return true; }
   void ShowCursor(bool visible) override;

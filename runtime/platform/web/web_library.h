@@ -17,12 +17,19 @@ void pellaris_web_show_window(int visible);
 void pellaris_web_set_title(const char* title);
 void pellaris_web_set_icon(const std::uint32_t* rgba, int width, int height);
 void pellaris_web_show_cursor(int visible);
+// The canvas as large as fits (1) or at the largest whole multiple that fits (0).
+void pellaris_web_set_fit(int fit);
 // Draws width x height RGBA pixels into the canvas's (x, y, destWidth, destHeight) area; with
 // `fit` the canvas takes the picture's size and the whole picture (full screen).
 void pellaris_web_present(const std::uint32_t* rgba, int width, int height, int x, int y, int destWidth,
                           int destHeight, int fit);
 // Copies the canvas's RGBA bytes into `rgba`; 0 when its size is not width x height.
 int pellaris_web_read_canvas(std::uint32_t* rgba, int width, int height);
+
+// Reads `count` slots of the browser's controllers into `slots` (rt::platform::PadReading each).
+void pellaris_web_read_pads(void* slots, int count);
+// How many controllers the game uses, and how many it does not (not in the standard layout).
+void pellaris_web_pads_seen(int connected, int otherLayouts);
 
 // Waits for the page's next frame, at most 60 a second (Asyncify).
 void pellaris_web_wait_frame();

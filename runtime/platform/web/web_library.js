@@ -9,13 +9,14 @@ mergeInto(LibraryManager.library, {
     context: null,
     scratch: null,  // a canvas for pictures drawn at another size
     fullScreen: false,
+    fit: false,     // fit scaling rather than whole multiples
     frameDue: 0,    // when the next frame is due (performance.now() milliseconds)
     audio: null,    // {rate, owner, context, node, buffer, frames} while the game has audio open
     // What the page is doing, for the player's status line and for tests.
     // Times are performance.now() milliseconds: when the question came up, was answered, and when the
     // first picture came.
     status: {frames: 0, fullScreen: false, audioState: 'closed', audioBlocks: 0, ended: false, questionAt: 0,
-             answeredAt: 0, firstPictureAt: 0},
+             answeredAt: 0, firstPictureAt: 0, pads: 0, otherPads: 0},
 
     element: function(id) {
       return document.getElementById(id);
@@ -26,24 +27,27 @@ mergeInto(LibraryManager.library, {
       if (line) line.textContent = text;
     },
 
-    // The canvas at the largest whole multiple of its size (in device pixels) that fits, centred; a
-    // full-screen picture too big for the screen shrinks, keeping its shape.
+    // The canvas at the largest whole multiple of its size (in device pixels) that fits, or as large as
+    // fits with fit scaling, centred; a picture too big for the page or the screen shrinks, keeping its
+    // shape. The stage fills the screen when the game is full screen, or the browser shows it so (a
+    // touch screen's first touch).
     layout: function() {
       var P = PellarisPage, canvas = P.canvas;
       if (!canvas) return;
+      var full = P.fullScreen || (!!document.fullscreenElement && document.fullscreenElement === P.stage);
+      P.stage.classList.toggle('full', full);
       var ratio = window.devicePixelRatio || 1;
-      var width = P.fullScreen ? P.stage.clientWidth : document.documentElement.clientWidth - 32;
-      var height = P.fullScreen ? P.stage.clientHeight : window.innerHeight - 32;
-      var scale = Math.floor(Math.min(width * ratio / canvas.width, height * ratio / canvas.height));
+      var width = full ? P.stage.clientWidth : document.documentElement.clientWidth - 32;
+      var height = full ? P.stage.clientHeight : window.innerHeight - 32;
+      var fits = Math.min(width / canvas.width, height / canvas.height);
+      var whole = Math.floor(fits * ratio);
       var cssWidth, cssHeight;
-      if (scale >= 1 || !P.fullScreen) {
-        scale = Math.max(scale, 1);
-        cssWidth = canvas.width * scale / ratio;
-        cssHeight = canvas.height * scale / ratio;
+      if (P.fit || whole < 1) {
+        cssWidth = Math.max(1, Math.floor(canvas.width * fits));
+        cssHeight = Math.max(1, Math.floor(canvas.height * fits));
       } else {
-        var shrink = Math.min(width / canvas.width, height / canvas.height);
-        cssWidth = Math.floor(canvas.width * shrink);
-        cssHeight = Math.floor(canvas.height * shrink);
+        cssWidth = canvas.width * whole / ratio;
+        cssHeight = canvas.height * whole / ratio;
       }
       canvas.style.width = cssWidth + 'px';
       canvas.style.height = cssHeight + 'px';
@@ -88,6 +92,40 @@ mergeInto(LibraryManager.library, {
       PellarisPage.status.audioBlocks++;
     },
 
+    // Whether a standard pad's A or Start (yes), and its B or Back (no), are held now.
+    padAnswersHeld: function() {
+      var pads = [], held = {yes: false, no: false};
+      try {
+        pads = navigator.getGamepads ? navigator.getGamepads() : [];
+      } catch (error) {
+        // A page the browser does not trust with controllers.
+      }
+      for (var i = 0; pads && i < pads.length; i++) {
+        var pad = pads[i], buttons = pad && pad.connected && pad.mapping === 'standard' ? pad.buttons : [];
+        var pressed = function(place) { return !!(buttons[place] && buttons[place].pressed); };
+        held.yes = held.yes || pressed(0) || pressed(9);
+        held.no = held.no || pressed(1) || pressed(8);
+      }
+      return held;
+    },
+
+    // The answer a controller gives, each time it is asked: null until A or Start (the default), or B
+    // or Back (the other), pressed while the box is up, is let go. A button held as the box came up is
+    // no answer.
+    padAnswer: function(answerYes, answerNo) {
+      var first = true, down = {yes: false, no: false}, pressedHere = {yes: false, no: false};
+      return function() {
+        var held = PellarisPage.padAnswersHeld(), result = null;
+        ['yes', 'no'].forEach(function(which) {
+          if (held[which] && !down[which] && !first) pressedHere[which] = true;
+          if (!held[which] && pressedHere[which] && result === null) result = which === 'yes' ? answerYes : answerNo;
+          down[which] = held[which];
+        });
+        first = false;
+        return result;
+      };
+    },
+
     // The message box: a modal dialog whose first button is the default. Resolves to 0 OK, 1 Yes, 2 No.
     ask: function(title, text, yesNo) {
       return new Promise(function(resolve) {
@@ -98,7 +136,9 @@ mergeInto(LibraryManager.library, {
         yes.textContent = yesNo ? 'Yes' : 'OK';
         no.hidden = !yesNo;
         var answerYes = yesNo ? 1 : 0, answerNo = yesNo ? 2 : 0;
+        var answered = false;
         function answer(value) {
+          answered = true;
           dialog.removeEventListener('keydown', onKey, true);
           dialog.removeEventListener('cancel', onCancel);
           yes.onclick = no.onclick = null;
@@ -120,6 +160,15 @@ mergeInto(LibraryManager.library, {
         dialog.addEventListener('cancel', onCancel);
         yes.onclick = function() { answer(answerYes); };
         no.onclick = function() { answer(answerNo); };
+        // A controller answers too: A or Start as the default button, B or Back as the other, on their
+        // release, so that the game does not find them held as it starts.
+        var padAnswer = PellarisPage.padAnswer(answerYes, answerNo);
+        (function poll() {
+          if (answered) return;
+          var value = padAnswer();
+          if (value !== null) answer(value);
+          else requestAnimationFrame(poll);
+        })();
         dialog.showModal();
         yes.focus();
         if (!PellarisPage.status.questionAt) PellarisPage.status.questionAt = performance.now();
@@ -162,7 +211,6 @@ mergeInto(LibraryManager.library, {
     var P = PellarisPage;
     P.fullScreen = !!fullScreen;
     P.status.fullScreen = P.fullScreen;
-    P.stage.classList.toggle('full', P.fullScreen);
     P.canvas.style.visibility = visible ? '' : 'hidden';
     if (!P.fullScreen) {
       P.canvas.width = width;
@@ -181,7 +229,6 @@ mergeInto(LibraryManager.library, {
     if (P.fullScreen && document.fullscreenElement) document.exitFullscreen().catch(function() {});
     P.fullScreen = false;
     P.status.fullScreen = false;
-    P.stage.classList.remove('full');
     P.canvas.style.cursor = '';
     P.context.fillStyle = '#000';
     P.context.fillRect(0, 0, P.canvas.width, P.canvas.height);
@@ -207,6 +254,12 @@ mergeInto(LibraryManager.library, {
     link.rel = 'icon';
     link.href = canvas.toDataURL('image/png');
     document.head.appendChild(link);
+  },
+
+  pellaris_web_set_fit__deps: ['$PellarisPage'],
+  pellaris_web_set_fit: function(fit) {
+    PellarisPage.fit = !!fit;
+    PellarisPage.layout();
   },
 
   pellaris_web_show_cursor__deps: ['$PellarisPage'],
@@ -243,6 +296,40 @@ mergeInto(LibraryManager.library, {
     if (canvas.width !== width || canvas.height !== height) return 0;
     HEAPU8.set(PellarisPage.context.getImageData(0, 0, width, height).data, rgba);
     return 1;
+  },
+
+  // Eight words a slot: its kind (0 none, 1 the standard layout, 2 another), the standard buttons
+  // pressed (a bit each), the sticks' four axes and the triggers' two values (rt::platform::PadReading).
+  pellaris_web_read_pads: function(slots, count) {
+    var pads = [];
+    try {
+      pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    } catch (error) {
+      // A page the browser does not trust with controllers.
+    }
+    for (var slot = 0; slot < count; slot++) {
+      var pad = pads && pads[slot], at = (slots >> 2) + slot * 8;
+      var kind = !pad || !pad.connected ? 0 : pad.mapping === 'standard' ? 1 : 2;
+      var buttons = kind === 1 && pad.buttons ? pad.buttons : [], axes = kind === 1 && pad.axes ? pad.axes : [];
+      var pressed = 0;
+      for (var i = 0; i < 17 && i < buttons.length; i++) {
+        if (buttons[i] && buttons[i].pressed) pressed |= 1 << i;
+      }
+      HEAP32[at] = kind;
+      HEAPU32[at + 1] = pressed >>> 0;
+      for (var axis = 0; axis < 4; axis++) HEAPF32[at + 2 + axis] = Number(axes[axis]) || 0;
+      HEAPF32[at + 6] = buttons[6] ? Number(buttons[6].value) || 0 : 0;
+      HEAPF32[at + 7] = buttons[7] ? Number(buttons[7].value) || 0 : 0;
+    }
+  },
+
+  pellaris_web_pads_seen__deps: ['$PellarisPage'],
+  pellaris_web_pads_seen: function(connected, otherLayouts) {
+    var P = PellarisPage;
+    P.status.pads = connected;
+    P.status.otherPads = otherLayouts;
+    P.stage.classList.toggle('pad', connected > 0);
+    window.dispatchEvent(new CustomEvent('pellarispads', {detail: {connected: connected, otherLayouts: otherLayouts}}));
   },
 
   // 60 frames a second on the page's animation frames: a faster display skips some, and a hidden page

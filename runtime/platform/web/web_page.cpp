@@ -193,6 +193,17 @@ void WebPage::TakeVisibility(bool visible) {
   FocusChanged(wasActive);
 }
 
+void WebPage::PollPads() {
+  static_assert(sizeof(PadReading) == 32, "the page writes 8 words a slot");
+  PadReading slots[kPadSlots];
+  pellaris_web_read_pads(slots, kPadSlots);
+  pads_.Take(slots, queue_);
+  if (pads_.Connected() == padsShown_ && pads_.OtherLayouts() == otherPadsShown_) return;
+  padsShown_ = pads_.Connected();
+  otherPadsShown_ = pads_.OtherLayouts();
+  pellaris_web_pads_seen(padsShown_, otherPadsShown_);
+}
+
 void WebPage::FocusChanged(bool wasActive) {
   const bool active = focused_ && visible_;
   if (active == wasActive) return;

@@ -1,6 +1,6 @@
 // What the web backend's facets share: the page's one game window (the canvas, in the page or full
-// screen), the events taken from the browser with the keyboard and mouse state they leave behind,
-// and whether the page has the focus.
+// screen), the events taken from the browser with the keyboard, mouse and controller state they leave
+// behind, and whether the page has the focus.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "runtime/platform/event_queue.h"
 #include "runtime/platform/platform.h"
+#include "runtime/platform/web/web_pads.h"
 
 namespace rt::platform {
 
@@ -50,6 +51,8 @@ class WebPage {
   void TakeWheel(int steps);
   void TakeFocus(bool focused);
   void TakeVisibility(bool visible);
+  // Reads the controllers (the browser tells of them only when asked) into the events and state.
+  void PollPads();
 
  private:
   Event Addressed(EventType type) const;  // an event for the page's window
@@ -63,6 +66,8 @@ class WebPage {
   bool focused_ = true, visible_ = true;
   bool dialogOpen_ = false;
   std::vector<std::uint32_t> rgba_;  // the picture in the canvas's byte order
+  WebPads pads_;
+  int padsShown_ = 0, otherPadsShown_ = 0;  // as the page was last told
 };
 
 }  // namespace rt::platform

@@ -17,6 +17,7 @@ class WebMachine : public WebBackend {
  public:
   Backend Facets() override { return Backend{&video_, &input_, &audio_, &clock_, &dialogs_, &process_}; }
   void ShowEnded() override { pellaris_web_ended(); }
+  void SetFitScaling(bool fit) override { pellaris_web_set_fit(fit ? 1 : 0); }
 
  private:
   WebPage page_;

@@ -19,6 +19,10 @@ class WebBackend {
   virtual Backend Facets() = 0;
   // The program has ended: the page says so, and offers to play again.
   virtual void ShowEnded() = 0;
+  // The picture at the largest whole multiple of its size that fits (false), or as large as fits,
+  // keeping its shape (true); either way with sharp pixels, and smaller than its size only where it
+  // must be (a phone's screen).
+  virtual void SetFitScaling(bool fit) = 0;
 };
 
 std::unique_ptr<WebBackend> CreateWebBackend();

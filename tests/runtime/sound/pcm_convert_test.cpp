@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "runtime/sound/pcm_convert.h"
@@ -180,6 +181,24 @@ TEST(ConvertPcmResampling, TheEndOfTheSoundIsKept) {
   EXPECT_GT(Rms(out, out.size() * 9 / 10, out.size()), 0.8 * whole);
 }
 
+// A sound that comes out shorter than the rates have positions between two input samples (at most
+// 4096) has its weights worked out frame by frame rather than all at once: its frames must come out
+// exactly as those of a longer sound, up to where its own end comes within the kernel's reach.
+TEST(ConvertPcmResampling, AShortSoundComesOutAsTheStartOfALongerOne) {
+  for (const auto& [fromRate, toRate] : {std::pair{44101, 48000}, std::pair{96001, 44100}}) {
+    const PcmFormat from{fromRate, 1, 16};
+    const std::vector<std::uint8_t> tone = Tone(1000, 12000, fromRate, 20000);
+    const std::vector<std::uint8_t> start(tone.begin(), tone.begin() + 2 * 1000);
+    std::vector<float> longer, shorter;
+    ASSERT_TRUE(ConvertPcmToFloat(tone.data(), tone.size(), from, toRate, 1, longer));
+    ASSERT_TRUE(ConvertPcmToFloat(start.data(), start.size(), from, toRate, 1, shorter));
+    ASSERT_GT(longer.size(), 4096u);
+    ASSERT_LT(shorter.size(), 4096u);
+    const auto clear = static_cast<std::size_t>((1000 - 40) * static_cast<double>(toRate) / fromRate);
+    for (std::size_t i = 0; i < clear; ++i) ASSERT_EQ(shorter[i], longer[i]) << "frame " << i << " from " << fromRate;
+  }
+}
+
 TEST(ConvertPcmResampling, UnsignedSilenceBecomesZero) {
   const std::vector<std::int16_t> out =
       Convert16(std::vector<std::uint8_t>(2000, 0x80), PcmFormat{11025, 1, 8});
@@ -195,6 +214,28 @@ TEST(ConvertPcmResampling, FloatResultsStayWithinFullScale) {
   ASSERT_TRUE(ConvertPcm(in.data(), in.size(), PcmFormat{22050, 1, 16}, kStereoFloat, out));
   ASSERT_FALSE(out.empty());
   for (float level : Samples<float>(out)) ASSERT_LE(std::abs(level), 1.0f);
+}
+
+// A sound is as long after its conversion as before, rounded up to a whole frame at the new rate, so
+// that no sound loses its end and none, however short, becomes nothing.
+TEST(ConvertPcmLength, IsTheNewRatesFramesRoundedUp) {
+  struct Length {
+    int frames, fromRate, toRate;
+    std::size_t expected;
+  };
+  const Length lengths[] = {{1001, 22050, 48000, 2180}, {1, 48000, 22050, 1}, {2, 48000, 22050, 1},
+                            {3, 48000, 22050, 2},       {441, 44100, 48000, 480}, {1000, 44100, 44100, 1000},
+                            {7, 384000, 1000, 1},       {5, 1000, 384000, 1920},  {0, 22050, 48000, 0}};
+  for (const Length& length : lengths) {
+    const std::vector<std::uint8_t> in(static_cast<std::size_t>(length.frames), 0x80);
+    std::vector<float> out;
+    EXPECT_EQ(ConvertedFrames(static_cast<std::uint64_t>(length.frames), length.fromRate, length.toRate),
+              length.expected)
+        << length.frames << " frames from " << length.fromRate << " to " << length.toRate;
+    ASSERT_TRUE(ConvertPcmToFloat(in.data(), in.size(), PcmFormat{length.fromRate, 1, 8}, length.toRate, 1, out));
+    EXPECT_EQ(out.size(), length.expected) << length.frames << " frames from " << length.fromRate << " to "
+                                           << length.toRate;
+  }
 }
 
 TEST(ConvertPcmInput, TrailingPartialFrameIsDropped) {

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <ios>
 #include <random>
 #include <string>
 #include <vector>
@@ -175,6 +176,36 @@ TEST(KeyedBlitPixels, BlackIsTransparentAndTheSmallestRedIsDrawn) {
   BlitSprite(sprite, target, 0, 0);
   EXPECT_EQ(PixelAt(target, 0, 0), 0xABCDEFu);
   EXPECT_EQ(PixelAt(target, 1, 0), 0x010000u);
+}
+
+// Only a pixel whose four bytes are all 0 is the colour key, so one whose sole non-zero byte is the
+// fourth is drawn, by the runs and by the scan (its short rows one pixel at a time, its long ones in
+// vector steps) alike. Collision counts such a pixel as empty; the blit does not.
+struct FourthByteCase {
+  std::uint32_t value;
+  int width;
+  bool dithered;  // a checkerboard is scanned; a solid sprite is copied by its runs
+};
+
+TEST(KeyedBlitPixels, APixelWhoseOnlyNonZeroByteIsTheFourthIsDrawn) {
+  const FourthByteCase cases[] = {{0x01000000, 9, false}, {0xFF000000, 9, false}, {0x01000000, 3, true},
+                                  {0xFF000000, 3, true},  {0x01000000, 9, true},  {0xFF000000, 9, true}};
+  for (const FourthByteCase& c : cases) {
+    Sprite sprite = MakeSprite(c.width, 4, 32);
+    for (int y = 0; y < 4; ++y) {
+      for (int x = 0; x < c.width; ++x) {
+        if (!c.dithered || (x + y) % 2 == 0) SetPixelAt(sprite.surface, x, y, c.value);
+      }
+    }
+    Surface target(c.width + 2, 6, 32);
+    for (int y = 0; y < 6; ++y) {
+      for (int x = 0; x < c.width + 2; ++x) SetPixelAt(target, x, y, 0xABCDEF);
+    }
+    const Surface expected = ExpectedKeyedCopy(target, sprite, 1, 1);
+    BlitSprite(sprite, target, 1, 1);
+    EXPECT_EQ(PixelCacheOf(sprite).runs.preferRuns, !c.dithered) << std::hex << c.value << " width " << c.width;
+    EXPECT_TRUE(test::SameSurfacePixels(target, expected)) << std::hex << c.value << " width " << c.width;
+  }
 }
 
 TEST(KeyedBlitPixels, SpriteWithoutColourKeyCopiesEveryPixel) {

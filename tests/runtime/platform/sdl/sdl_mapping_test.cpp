@@ -4,7 +4,9 @@
 #include <SDL_scancode.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
+#include <string>
 
 #include "runtime/platform/web/web_keys.h"
 
@@ -126,6 +128,83 @@ TEST(FullScreenFitEdges, NothingToShowOnNothing) {
   const Rect none = FitToOutput(640, 400, 0, 0);
   EXPECT_EQ(none.width, 0);
   EXPECT_EQ(none.height, 0);
+}
+
+struct ScaleCase {
+  const char* name;
+  int asked, usableWidth, usableHeight;
+  int expected;
+};
+
+class WindowScales : public ::testing::TestWithParam<ScaleCase> {};
+
+TEST_P(WindowScales, AScaleThatDoesNotFitGivesWayToTheLargestThatDoes) {
+  const ScaleCase& c = GetParam();
+  EXPECT_EQ(WindowScale(c.asked, 640, 400, c.usableWidth, c.usableHeight), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, WindowScales,
+    ::testing::Values(ScaleCase{"TwoFits", 2, 1920, 1080, 2}, ScaleCase{"TwoTooWide", 2, 1024, 768, 1},
+                      ScaleCase{"ThreeTooHigh", 3, 1366, 768, 1},
+                      ScaleCase{"FiveDownToThree", 5, 1920, 1300, 3},
+                      ScaleCase{"ExactlyTheDesktop", 2, 1280, 800, 2},
+                      ScaleCase{"EvenTheFirstTooLarge", 2, 600, 300, 1},
+                      ScaleCase{"LargestComfortable", 0, 1920, 1080, 2},  // 3 would fill more than 9/10
+                      ScaleCase{"ComfortableOnASmallDesktop", 0, 800, 600, 1},
+                      ScaleCase{"ComfortableOnAHugeDesktop", 0, 3840, 2160, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ConfinementCase {
+  const char* name;
+  int clientX, clientY;  // the window's client area on a 1024 x 768 desktop
+  std::optional<Rect> expected;
+};
+
+class CursorConfinement : public ::testing::TestWithParam<ConfinementCase> {};
+
+TEST_P(CursorConfinement, HoldsTheCursorOnlyWhereTheWindowIsOnTheDesktop) {
+  const ConfinementCase& c = GetParam();
+  const std::optional<Rect> got =
+      ConfinementOnDesktop(Rect{0, 0, 640, 400}, c.clientX, c.clientY, Rect{0, 0, 1024, 768});
+  ASSERT_EQ(got.has_value(), c.expected.has_value());
+  if (!got) return;
+  EXPECT_EQ(got->x, c.expected->x);
+  EXPECT_EQ(got->y, c.expected->y);
+  EXPECT_EQ(got->width, c.expected->width);
+  EXPECT_EQ(got->height, c.expected->height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, CursorConfinement,
+    ::testing::Values(ConfinementCase{"Inside", 100, 50, Rect{0, 0, 640, 400}},
+                      ConfinementCase{"TouchingTheEdges", 384, 368, Rect{0, 0, 640, 400}},
+                      ConfinementCase{"PastTheLeftEdge", -200, 100, Rect{200, 0, 440, 400}},
+                      ConfinementCase{"PastTheTopLeftCorner", -300, -80, Rect{300, 80, 340, 320}},
+                      ConfinementCase{"PastTheRightEdge", 900, 100, Rect{0, 0, 124, 400}},
+                      ConfinementCase{"PastTheBottom", 100, 700, Rect{0, 0, 640, 68}},
+                      ConfinementCase{"OneColumnLeft", 1023, 0, Rect{0, 0, 1, 400}},
+                      ConfinementCase{"WhollyOffToTheLeft", -640, 0, std::nullopt},
+                      ConfinementCase{"WhollyBelow", 0, 768, std::nullopt},
+                      ConfinementCase{"FarAway", 2147483000, -2147483000, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CursorConfinementEdges, AnAreaWithinTheClientAreaIsClippedInItsOwnPlace) {
+  // A stretched windowed screen shows its picture at (20, 10) in the client area.
+  const std::optional<Rect> got = ConfinementOnDesktop(Rect{20, 10, 640, 400}, -30, 0, Rect{0, 0, 1024, 768});
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->x, 30);
+  EXPECT_EQ(got->width, 630);
+  EXPECT_EQ(got->height, 400);
+}
+
+TEST(CursorConfinementEdges, ADesktopOfSeveralScreensCountsWhole) {
+  // A second screen to the left of the first starts at a negative x.
+  const std::optional<Rect> got =
+      ConfinementOnDesktop(Rect{0, 0, 640, 400}, -200, 0, Rect{-1280, 0, 2304, 1024});
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->x, 0);
+  EXPECT_EQ(got->width, 640);
 }
 
 }  // namespace

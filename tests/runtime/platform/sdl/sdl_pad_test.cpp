@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/platform/sdl/sdl_pad_mappings.h"
 #include "runtime/platform/sdl/sdl_platform.h"
 
 namespace rt::platform {
@@ -55,7 +56,12 @@ class SdlPadTest : public ::testing::Test {
     SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, SDL_JOYSTICK_AXIS_MIN);
   }
 
+  // The backend asks SDL for news at most once a millisecond, so each read comes that long after the
+  // change before it.
+  static void WaitForTheNextAsking() { SDL_Delay(2); }
+
   static std::vector<Event> Events() {
+    WaitForTheNextAsking();
     std::vector<Event> events;
     Event event;
     while (Input().NextEvent(event, 0)) events.push_back(event);
@@ -69,6 +75,7 @@ class SdlPadTest : public ::testing::Test {
   }
 
   static PadState Pads() {
+    WaitForTheNextAsking();
     PadState state;
     Input().ReadPadState(state);
     return state;
@@ -84,7 +91,27 @@ class SdlPadTest : public ::testing::Test {
     return true;
   }
 
-  std::unique_ptr<SdlBackend> machine_ = CreateSdlBackend();
+  SdlOptions Reporting() {
+    SdlOptions options;
+    options.report = [this](const std::string& line) { reports_.push_back(line); };
+    return options;
+  }
+
+  // A file of mappings for `count` controllers with GUIDs of their own, each line `lineCount` times.
+  static void WriteMappings(const std::string& path, int count, int lineCount = 1) {
+    std::ofstream file(path);
+    for (int i = 0; i < count; ++i) {
+      char guid[33];
+      std::snprintf(guid, sizeof guid, "03000000%08x0000000000000000", static_cast<unsigned>(i));
+      for (int line = 0; line < lineCount; ++line) {
+        file << guid << ",Pad " << i << ",a:b0,b:b1,leftx:a0,platform:Linux,\n";
+        file << guid << ",Pad " << i << ",a:b0,b:b1,leftx:a0,platform:Windows,\n";
+      }
+    }
+  }
+
+  std::vector<std::string> reports_;
+  std::unique_ptr<SdlBackend> machine_ = CreateSdlBackend(Reporting());
   ScopedBackend installed_{machine_->Facets()};
 };
 
@@ -182,6 +209,40 @@ TEST_F(SdlPadTest, AJoystickWithoutAMappingIsIgnoredUntilTheUsersFileMapsIt) {
   SDL_JoystickSetVirtualButton(SDL_JoystickFromInstanceID(stick), 1, SDL_PRESSED);
   EXPECT_TRUE(Pads().Held(PadButton::A));
   EXPECT_EQ(machine_->LoadPadMappings(::testing::TempDir()), -1);  // a folder is no file of mappings
+  std::remove(path.c_str());
+}
+
+// SDL's cost grows with the square of the controllers it is given: a file of thousands is cut, and
+// the player told.
+TEST_F(SdlPadTest, AHugeFileOfMappingsIsCutAndSaidSo) {
+  const std::string path = ::testing::TempDir() + "pellaris-many-mappings.txt";
+  WriteMappings(path, 500, 8);  // each controller's line again and again: only the last counts
+  EXPECT_EQ(machine_->LoadPadMappings(path), 500);
+  EXPECT_TRUE(reports_.empty());
+  WriteMappings(path, kLargestPadMappings + 500);
+  EXPECT_EQ(machine_->LoadPadMappings(path), static_cast<int>(kLargestPadMappings) - 500);
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_NE(reports_[0].find("only the first 2000 controllers are used of " + path), std::string::npos)
+      << reports_[0];
+  std::remove(path.c_str());
+}
+
+TEST_F(SdlPadTest, OnlyTheStartOfAFileOfManyMegabytesIsRead) {
+  const std::string path = ::testing::TempDir() + "pellaris-long-mappings.txt";
+  const SDL_JoystickID stick = Attach(false);
+  ASSERT_GE(stick, 0);
+  char guid[33];
+  SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(IndexOf(stick)), guid, sizeof guid);
+  {
+    std::ofstream file(path);
+    const std::string comment = "# " + std::string(1000, '-') + "\n";
+    for (int i = 0; i < 5000; ++i) file << comment;  // about 5 MB before the mapping
+    file << guid << ",Test stick,a:b1,leftx:a0,platform:Linux,\n";
+  }
+  EXPECT_EQ(machine_->LoadPadMappings(path), 0);
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_NE(reports_[0].find("only the first 4 MiB are read of " + path), std::string::npos) << reports_[0];
+  EXPECT_EQ(Count(Events(), EventType::PadAdded, stick), 0);
   std::remove(path.c_str());
 }
 

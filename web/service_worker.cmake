@@ -1,0 +1,20 @@
+# Writes the service worker (OUTPUT) from its template (TEMPLATE) for the files it keeps (FILES, names
+# under FOLDER separated by '|'): its cache is named by a hash of them all, so every build that
+# changes one of them gets a cache of its own.
+string(REPLACE "|" ";" names "${FILES}")
+set(hashes "")
+set(quoted "")
+foreach(name IN LISTS names)
+  file(SHA256 "${FOLDER}/${name}" hash)
+  string(APPEND hashes "${name} ${hash}\n")
+  list(APPEND quoted "'${name}'")
+endforeach()
+file(SHA256 "${TEMPLATE}" hash)
+string(APPEND hashes "template ${hash}\n")
+string(SHA256 build "${hashes}")
+string(SUBSTRING "${build}" 0 16 build)
+list(JOIN quoted ", " list)
+file(READ "${TEMPLATE}" text)
+string(REPLACE "%BUILD%" "${build}" text "${text}")
+string(REPLACE "%FILES%" "${list}" text "${text}")
+file(WRITE "${OUTPUT}" "${text}")
