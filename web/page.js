@@ -36,7 +36,8 @@ on('game', (game) => {
   };
   say('storage-note', (game.daily ? `Today's daily challenge (${game.daily}). ` : '') + seedRefused(game) +
                       (notes[game.storage] || ''));
-  showRecordings();
+  // A file refused before the game was ready keeps its note: the list comes in under it.
+  showRecordings({keepProblem: true});
 });
 
 window.addEventListener('pellaris-storage-failed', ({detail}) => {
@@ -89,7 +90,7 @@ function downloadButton(name) {
   return button;
 }
 
-function showRecordings() {
+function showRecordings({keepProblem = false} = {}) {
   const store = window.pellarisStorage;
   const recordings = store ? store.recordings() : [];
   element('recordings').replaceChildren(...recordings.map(({name}) => {
@@ -99,6 +100,7 @@ function showRecordings() {
     item.append(label, watchButton(name), downloadButton(name));
     return item;
   }));
+  if (keepProblem && element('recordings-note').classList.contains('bad')) return;
   say('recordings-note', recordings.length ? '' : 'Every round you play is recorded here.');
 }
 

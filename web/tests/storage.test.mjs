@@ -174,6 +174,14 @@ test('a file that is no recording, or that the tab cannot hand over, is refused 
     fs.writeFileSync(file, contents);
     const page = await setup.browser.newPage();
     const problems = watchProblems(page);
+    // The game starts late, so that the file is chosen before it has: the refusal must outlast the
+    // start, which lists the recordings under it.
+    await page.evaluateOnNewDocument(() => {
+      for (const name of ['instantiate', 'instantiateStreaming']) {
+        const start = WebAssembly[name];
+        WebAssembly[name] = (...args) => new Promise((go) => setTimeout(go, 500)).then(() => start.apply(WebAssembly, args));
+      }
+    });
     if (storageFull) {
       await page.evaluateOnNewDocument(() => {
         Storage.prototype.setItem = () => {
@@ -181,9 +189,10 @@ test('a file that is no recording, or that the tab cannot hand over, is refused 
         };
       });
     }
-    await page.goto(setup.served.url, {waitUntil: 'load'});
+    await page.goto(setup.served.url, {waitUntil: 'domcontentloaded'});
     await (await page.$('#upload')).uploadFile(file);
     await page.waitForFunction(() => document.getElementById('recordings-note').classList.contains('bad'));
+    await page.waitForFunction(() => window.pellarisPage && window.pellarisPage.told.game);
     assert.match(await page.$eval('#recordings-note', (line) => line.textContent), note, name);
     assert.equal(await page.$$eval('#recordings-note b', (bold) => bold.length), 0, 'the name is text');
     assert.equal(new URL(page.url()).search, '', name);
