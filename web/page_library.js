@@ -200,11 +200,12 @@ mergeInto(LibraryManager.library, {
       }
       // The body read as it comes, and let go past the largest size: a server that says no length, or
       // never stops, does not fill the page's memory.
-      function textOfAtMost(response) {
+      function textOfAtMost(response, heard) {
         if (!response.body) return '';
         var reader = response.body.getReader(), decoder = new TextDecoder(), text = '', size = 0;
         function more(part) {
           if (part.done) return text + decoder.decode();
+          heard();
           size += part.value.length;
           if (size > largest) {
             reader.cancel().catch(function() {});
@@ -229,14 +230,28 @@ mergeInto(LibraryManager.library, {
         }
         return chosen === null ? fail('no file was chosen to watch') : done(chosen);
       }
+      // A server that goes silent, before its answer or in the middle of it, is given up after a
+      // while rather than leaving the page at "Loading" for ever.
+      var silence = 'the recording could not be fetched: its server sent nothing for 20 seconds';
+      var quiet = new AbortController(), timer = 0;
+      function heard() {
+        clearTimeout(timer);
+        timer = setTimeout(function() { quiet.abort(); }, 20000);
+      }
+      heard();
       // Inside the promise, so that an address that is no address (new URL throws) is a reason too.
       Promise.resolve(query.get('watch')).then(function(address) {
-        return fetch(new URL(address, location.href), {credentials: 'same-origin'});
+        return fetch(new URL(address, location.href), {credentials: 'same-origin', signal: quiet.signal});
       }).then(function(response) {
+        heard();
         if (!response.ok) throw new Error('the recording could not be fetched (' + response.status + ')');
-        return textOfAtMost(response);
-      }).then(done, function(problem) {
-        fail(String(problem.message || problem));
+        return textOfAtMost(response, heard);
+      }).then(function(text) {
+        clearTimeout(timer);
+        done(text);
+      }, function(problem) {
+        clearTimeout(timer);
+        fail(quiet.signal.aborted ? silence : String(problem.message || problem));
       });
     });
   },

@@ -149,6 +149,33 @@ test('a recording the page cannot watch says why, whatever the address holds', a
   assert.equal(finished, false, 'the page let go of the endless body');
 });
 
+test('a recording whose server goes silent is given up, before its answer or within it', async (t) => {
+  const silent = http.createServer((request, response) => {
+    if (request.url !== '/within.rec') return;  // no answer at all
+    response.writeHead(200, {'Content-Type': 'text/plain', 'Access-Control-Allow-Origin': '*'});
+    response.write('pellaris-recording 2\n');
+  });
+  await new Promise((resolve) => silent.listen(0, '127.0.0.1', resolve));
+  t.after(() => {
+    silent.closeAllConnections();
+    silent.close();
+  });
+  for (const name of ['before.rec', 'within.rec']) {
+    const page = await setup.browser.newPage();
+    // The page's long waits made short, so that the test does not sit through them.
+    await page.evaluateOnNewDocument(() => {
+      const wait = window.setTimeout.bind(window);
+      window.setTimeout = (work, delay, ...rest) => wait(work, delay >= 10000 ? 300 : delay, ...rest);
+    });
+    const address = `http://127.0.0.1:${silent.address().port}/${name}`;
+    await page.goto(`${setup.served.url}?watch=${encodeURIComponent(address)}`, {waitUntil: 'load'});
+    const watched = await page.waitForFunction(() => window.pellarisPage && window.pellarisPage.told.watched);
+    assert.match((await watched.jsonValue()).error, /sent nothing for 20 seconds/, name);
+    assert.match(await page.$eval('#status', (line) => line.textContent), /cannot be watched/, name);
+    await page.close();
+  }
+});
+
 test('a tab watching a recording leaves the files to a tab that plays', async () => {
   const {page: watching} = await openGame(`${setup.served.url}?watch-kept=nothing-here.rec`);
   await watching.waitForFunction(() => window.pellarisPage && window.pellarisPage.told.watched);
