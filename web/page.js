@@ -176,7 +176,8 @@ on('setting', (answer) => {
 // ---- The score board, when the page's own server is one
 
 const board = {found: false, name: '', install: '', lastRound: null};
-const boardName = (text) => text.trim().slice(0, 24);
+// At most 24 characters, as the board counts them: whole code points, never half an emoji.
+const boardName = (text) => Array.from(text.trim()).slice(0, 24).join('');
 
 // The name and install id kept; a spoiled file keeps neither, or the board would refuse every round
 // for an install id the player cannot see to mend.
@@ -229,6 +230,7 @@ on('round', (round) => {
 
 element('board-name').addEventListener('change', async (event) => {
   board.name = boardName(event.target.value);
+  event.target.value = board.name;
   if (!board.install) board.install = newInstallId();
   await keepBoardFile();
   if (board.found && board.name && board.lastRound) sendToBoard(board.lastRound);

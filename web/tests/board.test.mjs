@@ -103,6 +103,8 @@ test('a spoiled board file keeps no name nor install id, and a name kept without
     ['{"name": {"first": "Ada"}, "install": 7}', ''],
     ['null', ''],
     ['\u0000\u00ff binary', ''],
+    // Cut at 24 characters, not at 24 UTF-16 units, which would leave half a rocket.
+    [`{"name": "a${'\u{1F680}'.repeat(30)}"}`, `a${'\u{1F680}'.repeat(23)}`],
     ['{"name": "  Bo  ", "install": "<b>not an id</b>"}', 'Bo'],
   ];
   for (const [file, name] of cases) {
