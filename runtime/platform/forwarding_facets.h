@@ -61,6 +61,20 @@ class ForwardingInput : public InputFacet {
   InputFacet& next_;
 };
 
+class ForwardingAudio : public AudioFacet {
+ public:
+  explicit ForwardingAudio(AudioFacet& next) : next_(next) {}
+  bool OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) override {
+    return next_.OpenAudio(callback, user, obtained);
+  }
+  void CloseAudio() override { next_.CloseAudio(); }
+  void LockAudio() override { next_.LockAudio(); }
+  void UnlockAudio() override { next_.UnlockAudio(); }
+
+ protected:
+  AudioFacet& next_;
+};
+
 class ForwardingClock : public ClockFacet {
  public:
   explicit ForwardingClock(ClockFacet& next) : next_(next) {}

@@ -11,6 +11,7 @@
 #include "runtime/display/window.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/input/mouse.h"
+#include "runtime/platform/forwarding_facets.h"
 #include "runtime/platform/headless/headless_platform.h"
 
 namespace pellaris {
@@ -227,9 +228,9 @@ TEST_F(StartupTest, FailedFullScreenIsReported) {
 }
 
 // A window whose geometry cannot be read takes no windowed screen.
-class WindowWithoutGeometry : public rt::platform::HeadlessVideo {
+class WindowWithoutGeometry : public rt::platform::ForwardingVideo {
  public:
-  using HeadlessVideo::HeadlessVideo;
+  using ForwardingVideo::ForwardingVideo;
   bool WindowGeometry(rt::platform::WindowId, rt::platform::Rect&, rt::platform::Rect&) override {
     return false;
   }
@@ -237,7 +238,7 @@ class WindowWithoutGeometry : public rt::platform::HeadlessVideo {
 
 TEST(StartupWindowedScreenTest, FailedWindowedScreenIsReportedAndTheWindowClosed) {
   HeadlessPlatform headless;
-  WindowWithoutGeometry video(headless);
+  WindowWithoutGeometry video(headless.Video());
   rt::platform::Backend facets = headless.Facets();
   facets.video = &video;
   const rt::platform::ScopedBackend installed(facets);

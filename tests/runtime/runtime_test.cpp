@@ -11,6 +11,7 @@
 #include "runtime/display/window.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/input/mouse.h"
+#include "runtime/platform/forwarding_facets.h"
 #include "runtime/platform/headless/headless_platform.h"
 #include "runtime/sound/sound.h"
 #include "tests/runtime/core/fake_platform.h"
@@ -26,34 +27,34 @@ class RecordingMachine : public platform::HeadlessPlatform {
   std::vector<std::string> calls;
 
  private:
-  class Video : public platform::HeadlessVideo {
+  class RecordingVideo : public platform::ForwardingVideo {
    public:
-    explicit Video(RecordingMachine& m) : HeadlessVideo(m), m_(m) {}
+    explicit RecordingVideo(RecordingMachine& m) : ForwardingVideo(m.Video()), m_(m) {}
     void DestroyWindow(WindowId window) override {
       m_.calls.push_back(m_.Window(window)->fullScreen ? "destroy screen" : "destroy window");
-      HeadlessVideo::DestroyWindow(window);
+      ForwardingVideo::DestroyWindow(window);
     }
 
    private:
     RecordingMachine& m_;
   };
-  class Input : public platform::HeadlessInput {
+  class RecordingInput : public platform::ForwardingInput {
    public:
-    explicit Input(RecordingMachine& m) : HeadlessInput(m), m_(m) {}
+    explicit RecordingInput(RecordingMachine& m) : ForwardingInput(m.Input()), m_(m) {}
     void SetRelativeMouse(bool on) override {
       if (!on) m_.calls.push_back("release mouse");
-      HeadlessInput::SetRelativeMouse(on);
+      ForwardingInput::SetRelativeMouse(on);
     }
 
    private:
     RecordingMachine& m_;
   };
-  class Audio : public platform::HeadlessAudio {
+  class RecordingAudio : public platform::ForwardingAudio {
    public:
-    explicit Audio(RecordingMachine& m) : HeadlessAudio(m), m_(m) {}
+    explicit RecordingAudio(RecordingMachine& m) : ForwardingAudio(m.Audio()), m_(m) {}
     void CloseAudio() override {
       m_.calls.push_back("close audio");
-      HeadlessAudio::CloseAudio();
+      ForwardingAudio::CloseAudio();
     }
 
    private:
@@ -68,9 +69,9 @@ class RecordingMachine : public platform::HeadlessPlatform {
     return facets;
   }
 
-  Video video_{*this};
-  Input input_{*this};
-  Audio audio_{*this};
+  RecordingVideo video_{*this};
+  RecordingInput input_{*this};
+  RecordingAudio audio_{*this};
   platform::ScopedBackend installed_{Recording()};
 };
 

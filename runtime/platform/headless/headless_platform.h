@@ -1,6 +1,10 @@
 // A machine that exists only in memory, for tests, benchmarks and replays. Its clock is virtual: it
 // moves only when the program sleeps, waits or ends a frame. A script says what the player does at
 // which frame; every presented frame, message box, cursor change and window is recorded.
+//
+// Each facet keeps its own state (headless_video.h, headless_input.h, ...); the machine ties them
+// together: it owns them, counts frames and plays the script. A test that needs a facet to behave
+// otherwise wraps it (forwarding_facets.h) and installs the wrapper in its place.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +12,15 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "runtime/platform/event_queue.h"
+#include "runtime/platform/headless/headless_audio.h"
+#include "runtime/platform/headless/headless_clock.h"
+#include "runtime/platform/headless/headless_dialogs.h"
+#include "runtime/platform/headless/headless_input.h"
+#include "runtime/platform/headless/headless_process.h"
+#include "runtime/platform/headless/headless_video.h"
 #include "runtime/platform/platform.h"
 
 namespace rt::platform {
@@ -73,174 +83,22 @@ struct Action {
   }
 };
 
-struct HeadlessWindow {
-  WindowId id = 0;
-  std::string title;
-  bool decorated = true;
-  bool visible = true;
-  bool fullScreen = false;
-  Rect outer, client;                 // desktop coordinates
-  int iconWidth = 0, iconHeight = 0;  // 0 until an icon is set
-  int presents = 0;
-};
-
-struct PresentedFrame {
-  WindowId window = 0;
-  int width = 0, height = 0;
-  Rect dest;
-  int frame = 0;                      // FrameCount() when it was shown
-  std::uint64_t hash = 0;             // FNV-1a over the 0x00RRGGBB pixel values, row after row
-  std::vector<std::uint32_t> pixels;  // width * height, row after row
-};
-
-struct ShownMessage {
-  std::string title, text;
-  MessageButtons buttons = MessageButtons::Ok;
-  WindowId owner = 0;  // the focused window when the box came up
-  MessageAnswer answer = MessageAnswer::Ok;
-};
-
-struct CursorState {
-  bool visible = true;
-  bool relative = false;
-  bool confined = false;
-  WindowId confineWindow = 0;
-  Rect confineArea;  // in the window's client coordinates
-  int confineCalls = 0;
-  int warps = 0;
-  WindowId warpWindow = 0;
-  int warpX = 0, warpY = 0;  // the last warp, in the window's client coordinates
-};
-
-// FNV-1a of the pixels as PresentedFrame::hash computes it, for expected pictures built in a test.
-std::uint64_t HashPixels(const std::uint32_t* pixels, int width, int height, int pitchBytes);
-
-class HeadlessPlatform;
-
-// The machine's facets: each works on the machine's state. A test that needs a facet to behave
-// otherwise derives from it and installs its own in its place.
-class HeadlessVideo : public VideoFacet {
- public:
-  explicit HeadlessVideo(HeadlessPlatform& machine) : machine_(machine) {}
-  bool DesktopMode(int& width, int& height, int& depth) override;
-  WindowId CreateWindow(const WindowDesc& desc) override;
-  WindowId CreateFullScreenWindow(const std::string& title) override;
-  void DestroyWindow(WindowId window) override;
-  void ShowWindow(WindowId window, bool visible) override;
-  void SetWindowTitle(WindowId window, const std::string& title) override;
-  void SetWindowIcon(WindowId window, const std::uint32_t* pixels, int width, int height) override;
-  bool WindowGeometry(WindowId window, Rect& outer, Rect& client) override;
-  WindowId FocusedWindow() override;
-  int PresentRate(WindowId window) override;
-  void Present(WindowId window, const std::uint32_t* pixels, int width, int height, int pitchBytes,
-               const Rect& dest) override;
-
- protected:
-  HeadlessPlatform& machine_;
-};
-
-class HeadlessInput : public InputFacet {
- public:
-  explicit HeadlessInput(HeadlessPlatform& machine) : machine_(machine) {}
-  bool NextEvent(Event& event, int timeoutMs) override;
-  void ReadKeyState(std::uint8_t state[256]) override;
-  int TakeMouseEvents(MouseEvent* out, int max) override;
-  void ReadPadState(PadState& state) override;
-  bool HasKeyboard() override;
-  bool HasMouse() override;
-  void ShowCursor(bool visible) override;
-  void ConfineCursor(WindowId window, const Rect* clientArea) override;
-  void WarpCursor(WindowId window, int x, int y) override;
-  void SetRelativeMouse(bool on) override;
-
- protected:
-  HeadlessPlatform& machine_;
-};
-
-class HeadlessAudio : public AudioFacet {
- public:
-  explicit HeadlessAudio(HeadlessPlatform& machine) : machine_(machine) {}
-  bool OpenAudio(AudioCallback callback, void* user, AudioFormat& obtained) override;
-  void CloseAudio() override;
-  void LockAudio() override;
-  void UnlockAudio() override;
-
- protected:
-  HeadlessPlatform& machine_;
-};
-
-class HeadlessClock : public ClockFacet {
- public:
-  explicit HeadlessClock(HeadlessPlatform& machine) : machine_(machine) {}
-  std::uint64_t Counter() override;
-  std::uint64_t CounterFrequency() override;
-  void SleepMs(int milliseconds) override;
-  void SleepUntil(std::uint64_t counter) override;
-  std::uint32_t TickMs() override;
-  LocalDateTime LocalTime() override;
-  void FrameBoundary() override;
-
- protected:
-  HeadlessPlatform& machine_;
-};
-
-class HeadlessDialogs : public DialogFacet {
- public:
-  explicit HeadlessDialogs(HeadlessPlatform& machine) : machine_(machine) {}
-  MessageAnswer ShowMessageBox(const std::string& title, const std::string& text,
-                               MessageButtons buttons) override;
-
- protected:
-  HeadlessPlatform& machine_;
-};
-
-class HeadlessProcess : public ProcessFacet {
- public:
-  explicit HeadlessProcess(HeadlessPlatform& machine) : machine_(machine) {}
-  std::string ProgramPath() override;
-
- protected:
-  HeadlessPlatform& machine_;
-};
-
 class HeadlessPlatform {
  public:
-  static constexpr std::uint64_t kCounterFrequency = 1'000'000'000;  // the counter counts nanoseconds
+  static constexpr std::uint64_t kCounterFrequency = HeadlessClock::kFrequency;
 
-  HeadlessPlatform();
+  HeadlessPlatform() = default;
   HeadlessPlatform(const HeadlessPlatform&) = delete;
   HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
 
   // Every facet of this machine, to install.
-  Backend Facets();
+  Backend Facets() { return Backend{&video_, &input_, &audio_, &clock_, &dialogs_, &process_}; }
   HeadlessVideo& Video() { return video_; }
   HeadlessInput& Input() { return input_; }
   HeadlessAudio& Audio() { return audio_; }
   HeadlessClock& Clock() { return clock_; }
   HeadlessDialogs& Dialogs() { return dialogs_; }
-
-  // ---- The machine (set before the runtime starts).
-  void SetDesktop(int width, int height, int depth);  // 1920 x 1080 x 32 by default
-  void SetDisplayAvailable(bool available);           // false: no desktop mode, no windows
-  void SetWindowsFail(bool fail);                     // window creation fails
-  void SetKeyboardPresent(bool present);
-  void SetMousePresent(bool present);
-  void SetAudioFormat(const AudioFormat& format);  // 44100 Hz, stereo, S16 by default
-  void SetAudioAvailable(bool available);
-  // Decoration of titled windows around the client area (4, 24, 4, 4 by default).
-  void SetWindowFrame(int left, int top, int right, int bottom);
-  void SetPresentRate(int hertz);  // presents wait for a 60 Hz retrace by default; 0: they do not wait
-  void SetProgramPath(const std::string& path);
-
-  // ---- Time. Each FrameBoundary moves the clock by one frame step (1/60 s by default).
-  void SetFramesPerSecond(int framesPerSecond);             // the step becomes exactly 1/framesPerSecond s
-  void SetFrameStepNanoseconds(std::uint64_t nanoseconds);  // 0 keeps the clock still between sleeps
-  void SetStartTime(const LocalDateTime& start);            // the wall clock at time 0 (2024-06-01 12:00:00)
-  void SetStartTick(std::uint32_t tick);                    // TickMs at time 0 (0 by default)
-  void AdvanceTime(std::uint64_t nanoseconds);              // moves the counter, the tick and the wall clock
-  std::uint64_t ElapsedNanoseconds() const { return nanoseconds_; }
-  std::uint64_t SleptMilliseconds() const { return sleptNanoseconds_ / 1'000'000; }
-  int FrameCount() const { return frames_; }  // FrameBoundary calls so far
+  HeadlessProcess& Process() { return process_; }
 
   // ---- The script. Actions for frame F are applied by the FrameBoundary that brings FrameCount to F,
   // in the order they were added; an action for a frame already reached is applied at once.
@@ -248,111 +106,74 @@ class HeadlessPlatform {
   void Apply(const Action& action);
   // Called at the end of every FrameBoundary with the new frame count, after that frame's actions.
   void SetFrameCallback(std::function<void(int frame)> callback);
+  int FrameCount() const { return frames_; }  // FrameBoundary calls so far
 
-  // ---- Message boxes: queued answers first, then the default (Ok for an Ok box, No for Yes/No).
-  void QueueAnswer(MessageAnswer answer);
-  void SetDefaultYesNoAnswer(MessageAnswer answer);
-  const std::vector<ShownMessage>& Messages() const { return messages_; }
-
-  // ---- Presented frames: all are counted; the last few are kept whole and hashed when asked for (none
-  // by default, so that long replays copy nothing), and the callback, if any, sees each one whole.
-  void SetKeptFrames(int count);
-  void SetPresentCallback(std::function<void(const PresentedFrame&)> callback);
-  const std::deque<PresentedFrame>& KeptFrames() const { return kept_; }
-  const PresentedFrame* LastFrame() const { return kept_.empty() ? nullptr : &kept_.back(); }
-  int PresentCount() const { return presentCount_; }
-
-  // ---- Windows, cursor, audio as the program left them.
-  const HeadlessWindow* Window(WindowId id) const;
-  std::vector<WindowId> Windows() const;  // the live windows, oldest first
-  int WindowsCreated() const { return windowsCreated_; }
-  const CursorState& Cursor() const { return cursor_; }
-  bool AudioOpen() const { return audioStream_.callback != nullptr; }
-  int AudioLockDepth() const { return audioLocks_; }
-  // Runs the audio callback for `frames` frames and returns what it produced (empty with no audio
-  // open or another sample type).
-  std::vector<std::int16_t> RenderAudio(int frames);
-  std::vector<float> RenderAudioFloat(int frames);
-  bool KeyHeld(int scanCode) const { return queue_.KeyHeld(scanCode); }
-  bool EventsPending() const { return !queue_.Empty(); }
-
- private:
-  friend class HeadlessVideo;
-  friend class HeadlessInput;
-  friend class HeadlessAudio;
-  friend class HeadlessClock;
-  friend class HeadlessDialogs;
-  friend class HeadlessProcess;
-
-  struct AudioStream {
-    AudioCallback callback = nullptr;
-    void* user = nullptr;
-  };
-
-  HeadlessWindow* Find(WindowId id);
-  WindowId AddWindow(HeadlessWindow window);
-  WindowId TargetWindow() const;  // the focused window, else the newest one
-  void Focus(WindowId window);
-  void Send(EventType type, WindowId window);
-  void SendInput(const Event& event);
-  void ApplyPad(const Action& action);
-  int PlugPad(int pad);  // its instance id, plugging it in if it is not connected
-  void ApplyMove(int x, int y);
-  void Record(PresentedFrame frame);
-  std::vector<std::uint8_t> RenderBytes(int frames, SampleFormat sample);
-
-  // The facets.
-  HeadlessVideo video_{*this};
-  HeadlessInput input_{*this};
-  HeadlessAudio audio_{*this};
-  HeadlessClock clock_{*this};
-  HeadlessDialogs dialogs_{*this};
-  HeadlessProcess process_{*this};
-
-  // The machine.
-  int desktopWidth_ = 1920, desktopHeight_ = 1080, desktopDepth_ = 32;
-  bool display_ = true, windowsFail_ = false, keyboard_ = true, mouse_ = true, audioAvailable_ = true;
-  AudioFormat audioFormat_{44100, 2, SampleFormat::S16};
-  Rect frame_{4, 24, 4, 4};  // left, top, right, bottom insets (x, y, width, height)
-  int presentRate_ = 60;
-  std::string programPath_ = "/usr/games/pellaris";
+  // ---- The facets' settings and records, as tests use them (each facet's header says more).
+  // The machine (set before the runtime starts).
+  void SetDesktop(int width, int height, int depth) { video_.SetDesktop(width, height, depth); }
+  void SetDisplayAvailable(bool available) { video_.SetDisplayAvailable(available); }
+  void SetWindowsFail(bool fail) { video_.SetWindowsFail(fail); }
+  void SetKeyboardPresent(bool present) { input_.SetKeyboardPresent(present); }
+  void SetMousePresent(bool present) { input_.SetMousePresent(present); }
+  void SetAudioFormat(const AudioFormat& format) { audio_.SetAudioFormat(format); }
+  void SetAudioAvailable(bool available) { audio_.SetAudioAvailable(available); }
+  void SetWindowFrame(int left, int top, int right, int bottom) {
+    video_.SetWindowFrame(left, top, right, bottom);
+  }
+  void SetPresentRate(int hertz) { video_.SetPresentRate(hertz); }
+  void SetProgramPath(const std::string& path) { process_.SetProgramPath(path); }
 
   // Time.
-  std::uint64_t nanoseconds_ = 0;
-  std::uint64_t stepNumerator_ = kCounterFrequency, stepDivisor_ = 60;  // step = numerator / divisor ns
-  std::uint64_t stepCarry_ = 0;
-  std::uint64_t sleptNanoseconds_ = 0;
-  std::int64_t wallJump_ = 0;  // seconds
-  LocalDateTime start_{2024, 6, 1, 12, 0, 0};
-  std::uint32_t startTick_ = 0;
-  int frames_ = 0;
+  void SetFramesPerSecond(int framesPerSecond) { clock_.SetFramesPerSecond(framesPerSecond); }
+  void SetFrameStepNanoseconds(std::uint64_t nanoseconds) { clock_.SetFrameStepNanoseconds(nanoseconds); }
+  void SetStartTime(const LocalDateTime& start) { clock_.SetStartTime(start); }
+  void SetStartTick(std::uint32_t tick) { clock_.SetStartTick(tick); }
+  void AdvanceTime(std::uint64_t nanoseconds) { clock_.AdvanceTime(nanoseconds); }
+  std::uint64_t ElapsedNanoseconds() const { return clock_.ElapsedNanoseconds(); }
+  std::uint64_t SleptMilliseconds() const { return clock_.SleptMilliseconds(); }
 
-  // Script.
+  // Message boxes.
+  void QueueAnswer(MessageAnswer answer) { dialogs_.QueueAnswer(answer); }
+  void SetDefaultYesNoAnswer(MessageAnswer answer) { dialogs_.SetDefaultYesNoAnswer(answer); }
+  const std::vector<ShownMessage>& Messages() const { return dialogs_.Messages(); }
+
+  // Presented frames.
+  void SetKeptFrames(int count) { video_.SetKeptFrames(count); }
+  void SetPresentCallback(std::function<void(const PresentedFrame&)> callback) {
+    video_.SetPresentCallback(std::move(callback));
+  }
+  const std::deque<PresentedFrame>& KeptFrames() const { return video_.KeptFrames(); }
+  const PresentedFrame* LastFrame() const { return video_.LastFrame(); }
+  int PresentCount() const { return video_.PresentCount(); }
+
+  // Windows, cursor, audio as the program left them.
+  const HeadlessWindow* Window(WindowId id) const { return video_.Window(id); }
+  std::vector<WindowId> Windows() const { return video_.Windows(); }
+  int WindowsCreated() const { return video_.WindowsCreated(); }
+  const CursorState& Cursor() const { return input_.Cursor(); }
+  bool AudioOpen() const { return audio_.AudioOpen(); }
+  int AudioLockDepth() const { return audio_.AudioLockDepth(); }
+  std::vector<std::int16_t> RenderAudio(int frames) { return audio_.RenderAudio(frames); }
+  std::vector<float> RenderAudioFloat(int frames) { return audio_.RenderAudioFloat(frames); }
+  bool KeyHeld(int scanCode) const { return input_.KeyHeld(scanCode); }
+  bool EventsPending() const { return input_.EventsPending(); }
+
+ private:
+  friend class HeadlessClock;  // ends each frame once it has moved the time
+
+  void EndFrame();
+  void SendInput(Event event);
+
+  HeadlessVideo video_{*this};
+  HeadlessInput input_{*this};
+  HeadlessAudio audio_;
+  HeadlessClock clock_{*this};
+  HeadlessDialogs dialogs_{*this};
+  HeadlessProcess process_;
+
+  int frames_ = 0;
   std::multimap<int, Action> script_;
   std::function<void(int)> frameCallback_;
-
-  // Windows, events, input.
-  std::map<WindowId, HeadlessWindow> windows_;
-  WindowId nextId_ = 1;
-  WindowId focused_ = 0, lastFocused_ = 0;
-  int windowsCreated_ = 0;
-  EventQueue queue_;
-  CursorState cursor_;
-  std::map<int, int> pads_;  // the connected virtual pads' instance ids by number
-  int nextPadId_ = 0;
-
-  // Message boxes and frames.
-  std::deque<MessageAnswer> answers_;
-  MessageAnswer yesNoDefault_ = MessageAnswer::No;
-  std::vector<ShownMessage> messages_;
-  std::deque<PresentedFrame> kept_;
-  std::size_t keptLimit_ = 0;
-  int presentCount_ = 0;
-  std::function<void(const PresentedFrame&)> presentCallback_;
-
-  // Audio.
-  AudioStream audioStream_;
-  int audioLocks_ = 0;
 };
 
 // A headless machine installed from construction to destruction: `InstalledHeadless machine;`.

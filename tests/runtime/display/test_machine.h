@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "runtime/platform/event_queue.h"
+#include "runtime/platform/forwarding_facets.h"
 #include "runtime/platform/headless/headless_platform.h"
 
 namespace rt::test {
@@ -51,12 +52,12 @@ class TestMachine : public platform::HeadlessPlatform {
  private:
   // The program sees only the events a test gives it, merged as a backend's queue merges them; the
   // machine's own (the focus a new window takes) are dropped.
-  class InjectedInput : public platform::HeadlessInput {
+  class InjectedInput : public platform::ForwardingInput {
    public:
-    explicit InjectedInput(TestMachine& test) : HeadlessInput(test), test_(test) {}
+    explicit InjectedInput(TestMachine& test) : ForwardingInput(test.Input()), test_(test) {}
     bool NextEvent(platform::Event& event, int) override {
       platform::Event own;
-      while (HeadlessInput::NextEvent(own, 0)) {
+      while (next_.NextEvent(own, 0)) {
       }
       return test_.injected_.Pop(event);
     }
@@ -65,14 +66,14 @@ class TestMachine : public platform::HeadlessPlatform {
     TestMachine& test_;
   };
 
-  class SteeredVideo : public platform::HeadlessVideo {
+  class SteeredVideo : public platform::ForwardingVideo {
    public:
-    explicit SteeredVideo(TestMachine& test) : HeadlessVideo(test), test_(test) {}
+    explicit SteeredVideo(TestMachine& test) : ForwardingVideo(test.Video()), test_(test) {}
     platform::WindowId FocusedWindow() override {
-      return test_.focus_ ? *test_.focus_ : HeadlessVideo::FocusedWindow();
+      return test_.focus_ ? *test_.focus_ : next_.FocusedWindow();
     }
     bool WindowGeometry(platform::WindowId window, platform::Rect& outer, platform::Rect& client) override {
-      if (!HeadlessVideo::WindowGeometry(window, outer, client)) return false;
+      if (!next_.WindowGeometry(window, outer, client)) return false;
       if (auto found = test_.resized_.find(window); found != test_.resized_.end())
         client.width = found->second;
       return true;
@@ -82,12 +83,10 @@ class TestMachine : public platform::HeadlessPlatform {
     TestMachine& test_;
   };
 
-  class SteeredClock : public platform::HeadlessClock {
+  class SteeredClock : public platform::ForwardingClock {
    public:
-    explicit SteeredClock(TestMachine& test) : HeadlessClock(test), test_(test) {}
-    std::uint64_t CounterFrequency() override {
-      return test_.counterMissing_ ? 0 : HeadlessClock::CounterFrequency();
-    }
+    explicit SteeredClock(TestMachine& test) : ForwardingClock(test.Clock()), test_(test) {}
+    std::uint64_t CounterFrequency() override { return test_.counterMissing_ ? 0 : next_.CounterFrequency(); }
 
    private:
     TestMachine& test_;

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "runtime/platform/forwarding_facets.h"
 #include "tests/runtime/sound/sound_fixture.h"
 
 namespace rt::test {
@@ -24,15 +25,15 @@ class ThreadedDevice : public platform::HeadlessPlatform {
   }
 
  private:
-  class LockedAudio : public platform::HeadlessAudio {
+  class LockedAudio : public platform::ForwardingAudio {
    public:
-    LockedAudio(ThreadedDevice& device) : HeadlessAudio(device), mutex_(device.mutex_) {}
+    LockedAudio(ThreadedDevice& device) : ForwardingAudio(device.Audio()), mutex_(device.mutex_) {}
     void LockAudio() override { mutex_.lock(); }
     void UnlockAudio() override { mutex_.unlock(); }
     // Closing waits for a running callback, as a real device does.
     void CloseAudio() override {
       std::lock_guard<std::mutex> lock(mutex_);
-      HeadlessAudio::CloseAudio();
+      ForwardingAudio::CloseAudio();
     }
 
    private:
