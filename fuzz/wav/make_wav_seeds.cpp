@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/runtime/sound/wav_image.h"
+#include "tests/support/wav_image.h"
 
 namespace {
 

@@ -11,62 +11,21 @@
 #include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 #include "tests/support/allocation_counter.h"
+#include "tests/support/wav_image.h"
 
 namespace rt::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void Append16(Bytes& b, std::uint32_t v) {
-  b.push_back(static_cast<std::uint8_t>(v));
-  b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Append32(Bytes& b, std::uint32_t v) {
-  Append16(b, v & 0xFFFF);
-  Append16(b, v >> 16);
-}
-void AppendId(Bytes& b, const char (&id)[5]) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(id[i]));
+// The fmt chunk of a format, its size field saying `declared`.
+Bytes FmtChunk(const WavFormat& format, std::uint32_t declared = 16) {
+  return Chunk("fmt ", FormatRecord(format), declared);
 }
 
-struct Format {
-  std::uint32_t chunkSize = 16;
-  int tag = 1, channels = 1;
-  std::uint32_t rate = 22050;
-  int blockAlign = 2, bits = 16;
-};
-
-Bytes FmtChunk(const Format& f) {
-  Bytes b;
-  AppendId(b, "fmt ");
-  Append32(b, f.chunkSize);
-  Append16(b, static_cast<std::uint32_t>(f.tag));
-  Append16(b, static_cast<std::uint32_t>(f.channels));
-  Append32(b, f.rate);
-  Append32(b, f.rate * static_cast<std::uint32_t>(f.blockAlign));
-  Append16(b, static_cast<std::uint32_t>(f.blockAlign));
-  Append16(b, static_cast<std::uint32_t>(f.bits));
-  return b;
-}
-
+// `samples` 16-bit samples in a data chunk whose size field says `declared` bytes.
 Bytes DataChunk(std::uint32_t declared, int samples = 64) {
-  Bytes b;
-  AppendId(b, "data");
-  Append32(b, declared);
-  for (int i = 0; i < samples; ++i) Append16(b, static_cast<std::uint32_t>(i * 997));
-  return b;
-}
-
-// "RIFF", the size (of everything behind it unless given), "WAVE", then the chunks.
-Bytes Riff(const std::vector<Bytes>& chunks, std::int64_t riffSize = -1) {
-  Bytes body;
-  AppendId(body, "WAVE");
-  for (const Bytes& chunk : chunks) body.insert(body.end(), chunk.begin(), chunk.end());
-  Bytes b;
-  AppendId(b, "RIFF");
-  Append32(b, riffSize < 0 ? static_cast<std::uint32_t>(body.size()) : static_cast<std::uint32_t>(riffSize));
-  b.insert(b.end(), body.begin(), body.end());
-  return b;
+  Bytes content;
+  for (int i = 0; i < samples; ++i) Put16(content, static_cast<unsigned>(i * 997));
+  return Chunk("data", content, declared);
 }
 
 Bytes Good() {
@@ -87,10 +46,7 @@ struct WavCase {
 };
 
 std::vector<WavCase> WavCases() {
-  Bytes list;
-  AppendId(list, "LIST");
-  Append32(list, 4);
-  AppendId(list, "INFO");
+  const Bytes list = Chunk("LIST", {'I', 'N', 'F', 'O'});
   return {
       {"Empty", [] { return Bytes{}; }, Expect::Refused},
       {"CutInRiff", [] { return Cut(Good(), 3); }, Expect::Refused},
@@ -125,24 +81,17 @@ std::vector<WavCase> WavCases() {
        Expect::Refused},
       {"FmtSizeAllOnes",
        [] {
-         Format f;
-         f.chunkSize = 0xFFFFFFFFu;
-         return Riff({FmtChunk(f), DataChunk(128)});
+         return Riff({FmtChunk({}, 0xFFFFFFFFu), DataChunk(128)});
        },
        Expect::Refused},
       {"FmtSizeZero",
        [] {
-         Format f;
-         f.chunkSize = 0;
-         return Riff({FmtChunk(f), DataChunk(128)});
+         return Riff({FmtChunk({}, 0), DataChunk(128)});
        },
        Expect::Refused},
       {"OtherChunkSizeAllOnes",
        [] {
-         Bytes junk;
-         AppendId(junk, "junk");
-         Append32(junk, 0xFFFFFFFFu);
-         return Riff({FmtChunk({}), junk, DataChunk(128)});
+         return Riff({FmtChunk({}), Chunk("junk", {}, 0xFFFFFFFFu), DataChunk(128)});
        },
        Expect::Refused},
       {"OtherChunkBeforeData",
@@ -162,35 +111,35 @@ std::vector<WavCase> WavCases() {
        Expect::Refused},
       {"BlockAlignZero",
        [] {
-         Format f;
+         WavFormat f;
          f.blockAlign = 0;
          return Riff({FmtChunk(f), DataChunk(128)});
        },
        Expect::Refused},
       {"SevenBitSamples",
        [] {
-         Format f;
+         WavFormat f;
          f.bits = 7;
          return Riff({FmtChunk(f), DataChunk(128)});
        },
        Expect::Refused},
       {"ZeroChannels",
        [] {
-         Format f;
+         WavFormat f;
          f.channels = 0;
          return Riff({FmtChunk(f), DataChunk(128)});
        },
        Expect::Refused},
       {"RateZero",
        [] {
-         Format f;
+         WavFormat f;
          f.rate = 0;
          return Riff({FmtChunk(f), DataChunk(128)});
        },
        Expect::Refused},
       {"RateHuge",
        [] {
-         Format f;
+         WavFormat f;
          f.rate = 0xFFFFFFFFu;
          return Riff({FmtChunk(f), DataChunk(128)});
        },
@@ -275,16 +224,12 @@ struct LargeSound {
 };
 
 Bytes SoundOf(const LargeSound& sound) {
-  Format f;
+  WavFormat f;
   f.rate = sound.rate;
   f.channels = sound.channels;
   f.bits = sound.bits;
   f.blockAlign = sound.channels * sound.bits / 8;
-  Bytes data;
-  AppendId(data, "data");
-  Append32(data, static_cast<std::uint32_t>(sound.dataBytes));
-  data.resize(data.size() + sound.dataBytes, 0x40);
-  return Riff({FmtChunk(f), data});
+  return Riff({FmtChunk(f), Chunk("data", Bytes(sound.dataBytes, 0x40))});
 }
 
 class HostileWav : public ::testing::TestWithParam<std::tuple<LargeSound, platform::AudioFormat>> {

@@ -1,8 +1,7 @@
 #include "formats.h"
 
-#include <png.h>
-
-#include <algorithm>
+#include "tools/writers/png_writer.h"
+#include "tools/writers/wav_writer.h"
 
 namespace assetgen {
 
@@ -18,36 +17,7 @@ void PutU32(Bytes& out, std::uint32_t value) {
   PutU16(out, value >> 16);
 }
 
-void PutTag(Bytes& out, const char (&tag)[5]) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
-}
-
 constexpr std::uint32_t kBmpHeaderBytes = 14 + 40 + 4 * kPaletteSize;
-
-void AppendPngBytes(png_structp png, png_bytep data, png_size_t length) {
-  auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + length);
-}
-
-// Writes rows of `bytesPerRow` bytes each, prepared by `fillRow`, with the header set up by `setUp`.
-// libpng's own error handling aborts the tool: the inputs are ours, so an error is a bug here.
-template <typename SetUp, typename FillRow>
-Bytes WritePng(int height, std::size_t bytesPerRow, SetUp setUp, FillRow fillRow) {
-  Bytes out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_set_write_fn(png, &out, AppendPngBytes, nullptr);
-  setUp(png, info);
-  png_write_info(png, info);
-  std::vector<png_byte> row(bytesPerRow);
-  for (int y = 0; y < height; ++y) {
-    fillRow(y, row.data());
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return out;
-}
 
 }  // namespace
 
@@ -87,57 +57,31 @@ Bytes EncodeBmp8(const IndexedPicture& picture) {
 }
 
 Bytes EncodePngIndexed(const IndexedPicture& picture) {
-  auto setUp = [&](png_structp png, png_infop info) {
-    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height),
-                 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    std::vector<png_color> palette;
-    for (const Color& c : picture.palette) palette.push_back({c.r, c.g, c.b});
-    png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-  };
-  auto fillRow = [&](int y, png_bytep row) {
-    const auto first = picture.indices.begin() + static_cast<long>(y) * picture.width;
-    std::copy(first, first + picture.width, row);
-  };
-  return WritePng(picture.height, static_cast<std::size_t>(picture.width), setUp, fillRow);
+  writers::PngImage png;
+  png.width = picture.width;
+  png.height = picture.height;
+  png.colour = writers::PngColour::Palette;
+  for (const Color& c : picture.palette) png.palette.push_back(std::uint32_t{c.r} << 16 | c.g << 8 | c.b);
+  png.samples.assign(picture.indices.begin(), picture.indices.end());
+  return writers::EncodePng(png);
 }
 
 Bytes EncodePngTruecolor(const Picture& picture, bool srgb) {
-  auto setUp = [&](png_structp png, png_infop info) {
-    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height),
-                 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (srgb) png_set_sRGB_gAMA_and_cHRM(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
-  };
-  auto fillRow = [&](int y, png_bytep row) {
+  writers::PngImage png;
+  png.width = picture.width;
+  png.height = picture.height;
+  png.colourSpace = srgb ? writers::PngColourSpace::SrgbWithFallbacks : writers::PngColourSpace::Unmarked;
+  for (int y = 0; y < picture.height; ++y) {
     for (int x = 0; x < picture.width; ++x) {
       const Color& c = picture.At(x, y);
-      row[3 * x] = c.r;
-      row[3 * x + 1] = c.g;
-      row[3 * x + 2] = c.b;
+      png.samples.insert(png.samples.end(), {c.r, c.g, c.b});
     }
-  };
-  return WritePng(picture.height, static_cast<std::size_t>(picture.width) * 3, setUp, fillRow);
+  }
+  return writers::EncodePng(png);
 }
 
 Bytes EncodeWav(const std::vector<std::int16_t>& samples) {
-  const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-  Bytes out;
-  PutTag(out, "RIFF");
-  PutU32(out, 36 + dataBytes);
-  PutTag(out, "WAVE");
-  PutTag(out, "fmt ");
-  PutU32(out, 16);
-  PutU16(out, 1);  // PCM
-  PutU16(out, 1);  // mono
-  PutU32(out, kSampleRate);
-  PutU32(out, kSampleRate * 2);  // bytes per second
-  PutU16(out, 2);                // block align
-  PutU16(out, 16);               // bits per sample
-  PutTag(out, "data");
-  PutU32(out, dataBytes);
-  for (std::int16_t s : samples) PutU16(out, static_cast<std::uint16_t>(s));
-  return out;
+  return writers::EncodeWav(kSampleRate, 1, samples);
 }
 
 }  // namespace assetgen

@@ -1,5 +1,6 @@
 // Encoders for the three file formats the game embeds: 8-bit Windows bitmaps, PNG (palette or
-// truecolour, 8 bits per sample, not interlaced) and 16-bit mono PCM WAV at 22050 Hz.
+// truecolour, 8 bits per sample, not interlaced) and 16-bit mono PCM WAV at 22050 Hz; the last two
+// through the shared writers.
 #pragma once
 
 #include <cstdint>

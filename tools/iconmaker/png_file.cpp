@@ -2,20 +2,9 @@
 
 #include <png.h>
 
+#include "tools/writers/png_writer.h"
+
 namespace iconmaker {
-
-namespace {
-
-png_image RgbaHeader(int width, int height) {
-  png_image header{};
-  header.version = PNG_IMAGE_VERSION;
-  header.width = static_cast<png_uint_32>(width);
-  header.height = static_cast<png_uint_32>(height);
-  header.format = PNG_FORMAT_RGBA;
-  return header;
-}
-
-}  // namespace
 
 std::optional<Image> ReadPng(const std::string& path) {
   png_image header{};
@@ -31,8 +20,14 @@ std::optional<Image> ReadPng(const std::string& path) {
 }
 
 bool WritePng(const std::string& path, const Image& image) {
-  png_image header = RgbaHeader(image.width, image.height);
-  return png_image_write_to_file(&header, path.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
+  writers::PngImage png;
+  png.width = image.width;
+  png.height = image.height;
+  png.colour = writers::PngColour::Rgba;
+  png.colourSpace = writers::PngColourSpace::Srgb;
+  for (const Rgba& pixel : image.pixels)
+    png.samples.insert(png.samples.end(), {pixel.r, pixel.g, pixel.b, pixel.a});
+  return writers::WritePngFile(path, png);
 }
 
 }  // namespace iconmaker

@@ -1,4 +1,5 @@
-// Reading and writing PNG files as 8-bit RGBA, through libpng's simplified interface.
+// PNG files as 8-bit RGBA: read through libpng's simplified interface, written as an sRGB-marked RGBA
+// PNG by the shared writer.
 #pragma once
 
 #include <optional>

@@ -21,13 +21,13 @@
 #include "play/replay.h"
 #include "runtime/display/screen.h"
 #include "tools/replay/png_file.h"
-#include "tools/replay/wav_file.h"
+#include "tools/writers/wav_writer.h"
 
 namespace {
 
 using pellaris::play::Printable;
 using pellaris::play::ReplayOptions;
-using pellaris::replay::WavFileWriter;
+using writers::WavFileWriter;
 
 constexpr int kExitIoFailure = 1;
 constexpr int kExitUsage = 2;

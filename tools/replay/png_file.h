@@ -8,7 +8,7 @@
 
 namespace pellaris::replay {
 
-// Writes a 32-bit surface (0x00RRGGBB words) as an RGB PNG; false when it cannot be written.
+// Writes a 32-bit surface (0x00RRGGBB words) as an sRGB-marked RGB PNG; false when it cannot be written.
 bool WritePng(const std::string& path, const rt::Surface& surface);
 
 // "DIR/frame-000123.png": where --dump writes the picture of a pass.

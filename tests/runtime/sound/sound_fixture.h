@@ -13,7 +13,7 @@
 #include "runtime/platform/platform.h"
 #include "runtime/sound/pcm_convert.h"
 #include "runtime/sound/sound.h"
-#include "tests/runtime/sound/wav_image.h"
+#include "tests/support/wav_image.h"
 
 namespace rt::test {
 

@@ -1,8 +1,10 @@
-// Image files made byte by byte (BMP) or through libpng's writer (PNG), for the loader's tests.
+// Image files made byte by byte (BMP) or by the PNG writer the tools use, for the loader's tests.
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+#include "tools/writers/png_writer.h"
 
 namespace rt::test {
 
@@ -24,22 +26,11 @@ BmpImage Bmp(int width, int height, int bitsPerPixel, std::vector<std::uint32_t>
              std::vector<std::uint32_t> palette = {});
 Bytes MakeBmp(const BmpImage& image);
 
-enum class PngColour { Palette, Grey, GreyAlpha, Rgb, Rgba };
-
-// Samples top row first, one per channel (grey; grey, alpha; red, green, blue; red, green, blue, alpha),
-// or one palette index per pixel; each within the bit depth.
-struct PngImage {
-  int width = 0;
-  int height = 0;
-  PngColour colour = PngColour::Rgb;
-  int bitDepth = 8;
-  bool interlaced = false;
-  std::vector<std::uint32_t> palette;      // 0x00RRGGBB entries for PngColour::Palette
-  std::vector<std::uint8_t> paletteAlpha;  // tRNS entries, if any
-  std::vector<std::uint16_t> samples;
-};
+using writers::PngColour;
+using writers::PngImage;
 
 PngImage Png(int width, int height, PngColour colour, int bitDepth, std::vector<std::uint16_t> samples = {});
+// Throws when libpng refuses the image: a test asked for a PNG that cannot be.
 Bytes MakePng(const PngImage& image);
 
 }  // namespace rt::test

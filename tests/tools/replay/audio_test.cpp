@@ -17,7 +17,7 @@
 #include "play/replay.h"
 #include "runtime/sound/pcm_convert.h"
 #include "runtime/sound/wav.h"
-#include "tools/replay/wav_file.h"
+#include "tools/writers/wav_writer.h"
 
 namespace pellaris::replay {
 using namespace pellaris::play;
@@ -74,7 +74,7 @@ TEST(ReplayAudio, ContinuousFireIsHeardOneFrameApartAndNeverAtFullScale) {
   options.frames = 400;
   options.events = ParseScript("2 key down 28\n3 key up 28\n40 key down 29\n").events;
   const std::string path = ::testing::TempDir() + "replay_audio_test.wav";
-  WavFileWriter writer(kAudioRate, kAudioChannels);
+  writers::WavFileWriter writer(kAudioRate, kAudioChannels);
   ASSERT_TRUE(writer.Open(path));
   options.audio = [&writer](const std::int16_t* samples, std::size_t count) { writer.Write(samples, count); };
   int shots = 0;

@@ -1,9 +1,11 @@
-// Builds small WAV images for the sound tests and the fuzz seeds: chunks are put together as given,
-// and the RIFF size covers them, so a test can shape every field it wants to break.
+// Builds small WAV images for the sound tests, the malformed-file tests and the fuzz seeds: chunks are
+// put together as given, and the sizes cover them unless a test gives others, so a test can shape
+// every field it wants to break.
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -29,11 +31,11 @@ inline void PutId(Bytes& bytes, std::string_view id) {
   bytes.insert(bytes.end(), id.begin(), id.end());
 }
 
-// A chunk whose size field is the content's length.
-inline Bytes Chunk(std::string_view id, const Bytes& content) {
+// A chunk whose size field is the content's length, or `declared` when given.
+inline Bytes Chunk(std::string_view id, const Bytes& content, std::optional<std::uint32_t> declared = {}) {
   Bytes chunk;
   PutId(chunk, id);
-  Put32(chunk, static_cast<std::uint32_t>(content.size()));
+  Put32(chunk, declared.value_or(static_cast<std::uint32_t>(content.size())));
   chunk.insert(chunk.end(), content.begin(), content.end());
   return chunk;
 }
@@ -61,14 +63,14 @@ inline Bytes FormatRecord(const WavFormat& format) {
   return record;
 }
 
-// "RIFF", the size of what follows it, "WAVE", then the chunks in order.
-inline Bytes Riff(std::initializer_list<Bytes> chunks) {
+// "RIFF", the size of what follows it (or `size` when given), "WAVE", then the chunks in order.
+inline Bytes Riff(std::initializer_list<Bytes> chunks, std::optional<std::uint32_t> size = {}) {
   Bytes image;
   PutId(image, "RIFF");
   Put32(image, 0);
   PutId(image, "WAVE");
   for (const Bytes& chunk : chunks) image.insert(image.end(), chunk.begin(), chunk.end());
-  SetAt32(image, 4, static_cast<std::uint32_t>(image.size() - 8));
+  SetAt32(image, 4, size.value_or(static_cast<std::uint32_t>(image.size() - 8)));
   return image;
 }
 

@@ -1,13 +1,20 @@
-// Writes 16-bit PCM to a WAV file as it comes: the sizes in the header are filled in when it is
-// finished, so a long run never has to be held in memory.
+// 16-bit PCM WAV files for the tools: whole from memory, or written as the samples come with the sizes
+// in the header filled in when the file is finished, so that a long run never has to be held in memory.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <vector>
 
-namespace pellaris::replay {
+namespace writers {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// RIFF/WAVE with a 16-byte PCM fmt chunk followed directly by the data chunk: interleaved samples,
+// little-endian.
+Bytes EncodeWav(int rate, int channels, const std::vector<std::int16_t>& samples);
 
 class WavFileWriter {
  public:
@@ -22,12 +29,10 @@ class WavFileWriter {
   bool Finish();
 
  private:
-  void WriteHeader(std::uint32_t dataBytes);
-
   int rate_, channels_;
   std::ofstream file_;
   std::uint64_t dataBytes_ = 0;
   bool tooLong_ = false;
 };
 
-}  // namespace pellaris::replay
+}  // namespace writers
