@@ -8,13 +8,12 @@
 #include <string>
 
 #include "runtime/display/screen.h"
-#include "runtime/platform/headless/headless_platform.h"
-#include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sprites/image.h"
 #include "runtime/sprites/png_decoder.h"
 #include "runtime/sprites/sprite.h"
 #include "tests/assets/asset_reader.h"
+#include "tests/support/headless_runtime.h"
 
 namespace pellaris::assets::test {
 namespace {
@@ -22,15 +21,12 @@ namespace {
 class RuntimeLoading : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
-    rt::StartRuntime();
-    ASSERT_NE(rt::InitSpriteSystem(), 0);
-    ASSERT_NE(rt::InitSoundSystem(), 0);
+    ASSERT_TRUE(machine_.Start({rt::test::RuntimePart::SpriteSystem, rt::test::RuntimePart::Sound}));
     ASSERT_EQ(rt::OpenScreen(640, 400, GetParam(), "Pellaris"), 1);
     rt::EnablePngDecoder();
   }
-  void TearDown() override { rt::EndRuntime(); }
 
-  rt::platform::InstalledHeadless machine_;
+  rt::test::HeadlessRuntime machine_;
 };
 
 INSTANTIATE_TEST_SUITE_P(Depths, RuntimeLoading, ::testing::Values(32, 16),

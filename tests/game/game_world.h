@@ -12,11 +12,10 @@
 #include "runtime/core/random.h"
 #include "runtime/display/screen.h"
 #include "runtime/input/keyboard.h"
-#include "runtime/input/mouse.h"
 #include "runtime/platform/headless/headless_platform.h"
-#include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sprites/sprite.h"
+#include "tests/support/headless_runtime.h"
 
 namespace pellaris {
 
@@ -24,12 +23,10 @@ class GameWorld : public ::testing::Test {
  protected:
   void SetUp() override {
     ClearGameState();
-    rt::StartRuntime();
+    using rt::test::RuntimePart;
+    ASSERT_TRUE(machine.Start(
+        {RuntimePart::SpriteSystem, RuntimePart::Keyboard, RuntimePart::Sound, RuntimePart::Mouse}));
     SetStartValues();
-    ASSERT_TRUE(rt::InitSpriteSystem());
-    ASSERT_TRUE(rt::InitKeyboardInput());
-    ASSERT_TRUE(rt::InitSoundSystem());
-    ASSERT_TRUE(rt::InitMouseInput());
     ASSERT_TRUE(rt::OpenScreen(640, 400, 32, "Pellaris"));
     ListFree(entities);
     LoadAssets();
@@ -40,7 +37,6 @@ class GameWorld : public ::testing::Test {
   void TearDown() override {
     rt::SoundStarts().Disconnect(NoteSound);
     ListFree(entities);
-    rt::EndRuntime();
   }
 
   // A still entity of a kind at a place, appended at the end of the list.
@@ -71,7 +67,7 @@ class GameWorld : public ::testing::Test {
     rt::ReadKeyboard();
   }
 
-  rt::platform::InstalledHeadless machine;
+  rt::test::HeadlessRuntime machine;
   std::vector<int> played_;
   static inline std::vector<int>* sounds = nullptr;
   static void NoteSound(rt::ObjectNumber number) { sounds->push_back(static_cast<int>(number)); }

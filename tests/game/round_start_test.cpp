@@ -66,7 +66,7 @@ struct Stop {};
 // The first round of a game whose generator seeds itself from the machine's tick: Enter on the title
 // in the second pass sets it up, and it begins with the third.
 RoundStart FirstRoundAtTick(std::uint32_t tick) {
-  rt::platform::HeadlessPlatform machine;
+  rt::test::HeadlessRuntime machine;
   machine.SetStartTick(tick);
   machine.At(2, rt::platform::Action::KeyDown(28));
   RoundStart first;
@@ -75,11 +75,10 @@ RoundStart FirstRoundAtTick(std::uint32_t tick) {
     first = TakeRoundStart();
     throw Stop{};
   });
-  const rt::platform::ScopedBackend installed(machine.Facets());
   try {
     RunProgram(PlayGame);
   } catch (const Stop&) {
-    rt::EndRuntime();
+    // The round is taken; the runtime ends with the machine.
   }
   return first;
 }

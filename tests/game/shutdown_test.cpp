@@ -9,7 +9,7 @@
 #include "game/startup.h"
 #include "game/state.h"
 #include "runtime/platform/headless/headless_platform.h"
-#include "runtime/runtime.h"
+#include "tests/support/headless_runtime.h"
 
 namespace pellaris {
 namespace {
@@ -38,7 +38,6 @@ class Shutdown : public ::testing::Test {
       exitCode_ = RunProgram(PlayGame);
       return true;
     } catch (const StillRunning&) {
-      rt::EndRuntime();
       return false;
     }
   }
@@ -62,7 +61,7 @@ class Shutdown : public ::testing::Test {
   }
 
   static constexpr int kScreenHistory = 8;
-  rt::platform::InstalledHeadless machine_;
+  rt::test::HeadlessRuntime machine_;
   int exitCode_ = -1;
   Screen screens_[kScreenHistory] = {};
 };
@@ -146,7 +145,7 @@ TEST_F(Shutdown, StartUpFailuresEndWithZero) {
   for (const Failure& failure : failures) {
     for (const bool fullScreen : {false, true}) {
       SCOPED_TRACE(std::string(failure.name) + (fullScreen ? ", full screen" : ", windowed"));
-      rt::platform::InstalledHeadless machine;
+      rt::test::HeadlessRuntime machine;
       failure.set(machine);
       machine.SetDefaultYesNoAnswer(fullScreen ? MessageAnswer::Yes : MessageAnswer::No);
       EXPECT_EQ(RunProgram(PlayGame), kExitFailed);
@@ -174,7 +173,7 @@ TEST_F(Shutdown, LosingTheAudioDeviceMidRoundKeepsTheGameGoing) {
 TEST_F(Shutdown, DisplayChangesKeepPresenting) {
   for (const bool fullScreen : {false, true}) {
     SCOPED_TRACE(fullScreen ? "full screen" : "windowed");
-    rt::platform::InstalledHeadless machine;
+    rt::test::HeadlessRuntime machine;
     machine.SetDefaultYesNoAnswer(fullScreen ? MessageAnswer::Yes : MessageAnswer::No);
     machine.SetKeptFrames(1);
     machine.At(kStartFrame, Action::KeyDown(kEnter));

@@ -13,6 +13,7 @@
 #include "runtime/input/mouse.h"
 #include "runtime/platform/forwarding_facets.h"
 #include "runtime/platform/headless/headless_platform.h"
+#include "tests/support/headless_runtime.h"
 
 namespace pellaris {
 namespace {
@@ -79,7 +80,7 @@ class StartupTest : public ::testing::Test {
     EXPECT_FALSE(headless.AudioOpen());
   }
 
-  rt::platform::InstalledHeadless headless;
+  rt::test::HeadlessRuntime headless;
   Play seen;
 };
 

@@ -321,7 +321,7 @@ std::vector<Case> Cases() {
 class MalformedImage : public ::testing::TestWithParam<std::tuple<Case, int>> {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(system_.Started());
+    ASSERT_TRUE(system_.Start({RuntimePart::SpriteSystem}));
     ASSERT_EQ(OpenScreen(64, 48, Depth(), "malformed"), 1);
     EnablePngDecoder();
   }
@@ -349,7 +349,7 @@ class MalformedImage : public ::testing::TestWithParam<std::tuple<Case, int>> {
   }
 
  private:
-  HeadlessSpriteSystem system_;
+  HeadlessRuntime system_;
 };
 
 TEST_P(MalformedImage, IsRefusedOrFullyDefined) {

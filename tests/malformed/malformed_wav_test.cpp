@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "runtime/platform/headless/headless_platform.h"
-#include "runtime/runtime.h"
 #include "runtime/sound/sound.h"
 #include "tests/support/allocation_counter.h"
+#include "tests/support/headless_runtime.h"
 #include "tests/support/wav_image.h"
 
 namespace rt::test {
@@ -169,10 +169,9 @@ std::vector<WavCase> WavCases() {
 
 class MalformedWav : public ::testing::TestWithParam<WavCase> {
  protected:
-  void SetUp() override { ASSERT_NE(InitSoundSystem(), 0); }
-  void TearDown() override { EndRuntime(); }
+  void SetUp() override { ASSERT_TRUE(machine_.Start({RuntimePart::Sound})); }
 
-  platform::InstalledHeadless machine_;
+  HeadlessRuntime machine_;
 };
 
 TEST_P(MalformedWav, IsRefusedOrPlaysWithinTheImage) {
@@ -236,11 +235,10 @@ class HostileWav : public ::testing::TestWithParam<std::tuple<LargeSound, platfo
  protected:
   void SetUp() override {
     machine_.SetAudioFormat(std::get<1>(GetParam()));
-    ASSERT_NE(InitSoundSystem(), 0);
+    ASSERT_TRUE(machine_.Start({RuntimePart::Sound}));
   }
-  void TearDown() override { EndRuntime(); }
 
-  platform::InstalledHeadless machine_;
+  HeadlessRuntime machine_;
 };
 
 TEST_P(HostileWav, NeverGrowsTheHeapPastASoundEffectsSize) {

@@ -1,4 +1,4 @@
-// A headless machine with the display started, and the input libraries ended after each test.
+// A headless machine with the display started, and the runtime ended after each test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,17 +8,13 @@
 #include "runtime/input/keyboard.h"
 #include "runtime/input/mouse.h"
 #include "runtime/platform/headless/headless_platform.h"
+#include "tests/support/headless_runtime.h"
 
 namespace rt::test {
 
 class InputTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(InitDisplay(), 1); }
-  void TearDown() override {
-    EndMouseInput();
-    EndKeyboardInput();
-    EndDisplay();
-  }
+  void SetUp() override { ASSERT_TRUE(machine.Start({RuntimePart::Display})); }
 
   // A 640 x 400 screen in a window of its own, with the focus.
   platform::WindowId OpenWindowed() {
@@ -39,7 +35,7 @@ class InputTest : public ::testing::Test {
     FlipBuffers();
   }
 
-  platform::InstalledHeadless machine;
+  HeadlessRuntime machine;
 };
 
 }  // namespace rt::test

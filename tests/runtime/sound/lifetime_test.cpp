@@ -107,8 +107,7 @@ TEST_F(LifetimeTest, ObserverHearsOfEveryStartedSoundAndNothingElse) {
 class NoDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override { device_.SetAudioAvailable(false); }
-  void TearDown() override { EndSoundSystem(); }
-  platform::InstalledHeadless device_;
+  HeadlessRuntime device_;
 };
 
 TEST_F(NoDeviceTest, StartFailsAndSoundsCannotBeLoaded) {

@@ -32,9 +32,9 @@ TEST(MixTiming, PerFrameRestartsLandOneFrameApartWhateverTheDeviceBlock) {
   };
   for (const TimingCase& c : cases) {
     SCOPED_TRACE(c.name);
-    platform::InstalledHeadless machine;
+    HeadlessRuntime machine;
     machine.SetAudioFormat({c.rate, 2, platform::SampleFormat::S16});
-    ASSERT_EQ(InitSoundSystem(), 1);
+    ASSERT_TRUE(machine.Start({RuntimePart::Sound}));
     // One loud sample, then silence: where it is heard is where the start landed.
     Bytes click;
     for (int frame = 0; frame < 2000; ++frame) {
@@ -77,7 +77,6 @@ TEST(MixTiming, PerFrameRestartsLandOneFrameApartWhateverTheDeviceBlock) {
       EXPECT_LE(std::abs(onsets[i] - onsets[i - 1] - frameSamples), static_cast<std::int64_t>(c.tolerance))
           << "click " << i << " at " << onsets[i];
     }
-    EndSoundSystem();
   }
 }
 

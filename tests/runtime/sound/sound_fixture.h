@@ -13,6 +13,7 @@
 #include "runtime/platform/platform.h"
 #include "runtime/sound/pcm_convert.h"
 #include "runtime/sound/sound.h"
+#include "tests/support/headless_runtime.h"
 #include "tests/support/wav_image.h"
 
 namespace rt::test {
@@ -34,13 +35,10 @@ class SoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
     device_.SetAudioFormat(DeviceFormat());
-    ASSERT_EQ(InitSoundSystem(), 1);
+    ASSERT_TRUE(device_.Start({RuntimePart::Sound}));
     format_ = DeviceFormat();
   }
-  void TearDown() override {
-    EXPECT_EQ(device_.AudioLockDepth(), 0);
-    EndSoundSystem();
-  }
+  void TearDown() override { EXPECT_EQ(device_.AudioLockDepth(), 0); }
   virtual platform::AudioFormat DeviceFormat() const { return kDeviceFormats.front(); }
 
   // The next `frames` frames the device plays, as raw bytes in its format.
@@ -115,7 +113,7 @@ class SoundTest : public ::testing::Test {
 
   std::size_t BytesPerFrame() const { return static_cast<std::size_t>(format_.BytesPerFrame()); }
 
-  platform::InstalledHeadless device_;
+  HeadlessRuntime device_;
   platform::AudioFormat format_;
 };
 

@@ -1,4 +1,4 @@
-// A headless machine with the sprite system started, and a screen of a given depth for parametrised
+// A headless machine with the sprite system started and a screen of a given depth, for parametrised
 // tests. Shared by the sprite store and image loading tests.
 #pragma once
 
@@ -10,40 +10,24 @@
 #include "runtime/display/screen.h"
 #include "runtime/display/surface.h"
 #include "runtime/platform/headless/headless_platform.h"
-#include "runtime/runtime.h"
 #include "runtime/sprites/sprite.h"
+#include "tests/support/headless_runtime.h"
 #include "tests/support/pixels.h"
 
 namespace rt::test {
-
-// Starts the sprite system on a fresh headless machine; everything started is ended on destruction.
-class HeadlessSpriteSystem {
- public:
-  HeadlessSpriteSystem() { started_ = InitSpriteSystem(); }
-  ~HeadlessSpriteSystem() { EndRuntime(); }
-  HeadlessSpriteSystem(const HeadlessSpriteSystem&) = delete;
-  HeadlessSpriteSystem& operator=(const HeadlessSpriteSystem&) = delete;
-
-  bool Started() const { return started_ != 0; }
-  platform::HeadlessPlatform& Machine() { return machine_; }
-
- private:
-  platform::InstalledHeadless machine_;  // constructed first, destroyed last
-  int started_ = 0;
-};
 
 // A 64 x 48 screen of the parameter's depth.
 class ScreenTest : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(system_.Started());
+    ASSERT_TRUE(machine_.Start({RuntimePart::SpriteSystem}));
     ASSERT_EQ(OpenScreen(64, 48, GetParam(), "test"), 1);
     ASSERT_EQ(ScreenDepth(), GetParam());
   }
-  platform::HeadlessPlatform& Machine() { return system_.Machine(); }
+  platform::HeadlessPlatform& Machine() { return machine_; }
 
  private:
-  HeadlessSpriteSystem system_;
+  HeadlessRuntime machine_;
 };
 
 }  // namespace rt::test

@@ -186,29 +186,28 @@ TEST_P(SpriteStore, EndingTheSpriteSystemFreesEverythingAndRefusesNewSprites) {
 
 TEST(SpriteStoreWithoutScreen, NoSpriteIsMadeBeforeTheSystemStartsOrWithoutAScreen) {
   EXPECT_EQ(CreateSprite(1, 8, 8), 0);
-  HeadlessSpriteSystem system;
+  HeadlessRuntime system;
+  ASSERT_TRUE(system.Start({RuntimePart::SpriteSystem}));
   EXPECT_EQ(CreateSprite(1, 8, 8), 0);
   EXPECT_EQ(FindSprite(1), nullptr);
 }
 
 TEST(SpriteSystemStart, FailsWithoutADisplayAndEndsCleanly) {
-  platform::InstalledHeadless machine;
+  HeadlessRuntime machine;
   machine.SetDisplayAvailable(false);
   EXPECT_EQ(InitSpriteSystem(), 0);
   EXPECT_EQ(OpenScreen(32, 32, 32, "none"), 0);
   EXPECT_EQ(CreateSprite(1, 8, 8), 0);
-  EndRuntime();
 }
 
 TEST(SpriteSystemStart, FailsWithoutAKeyboard) {
-  platform::InstalledHeadless machine;
+  HeadlessRuntime machine;
   machine.SetKeyboardPresent(false);
   EXPECT_EQ(InitSpriteSystem(), 0);
-  EndRuntime();
 }
 
 TEST(SpriteSystemStart, StartsAgainAfterItsEnd) {
-  platform::InstalledHeadless machine;
+  HeadlessRuntime machine;
   ASSERT_EQ(InitSpriteSystem(), 1);
   EndRuntime();
   ASSERT_EQ(InitSpriteSystem(), 1);
@@ -221,7 +220,8 @@ TEST(SpriteSystemStart, StartsAgainAfterItsEnd) {
 // ---- Colour conversion ----
 
 TEST(ColorToPixel, ThirtyTwoBitRedHighScreens) {
-  HeadlessSpriteSystem system;
+  HeadlessRuntime system;
+  ASSERT_TRUE(system.Start({RuntimePart::SpriteSystem}));
   ASSERT_EQ(OpenScreen(32, 32, 32, "colours"), 1);
   ASSERT_EQ(ScreenPixelFormat(), PixelFormat32RedHigh);
   EXPECT_EQ(ColorToPixel(255, 128, 0), 0x00FF8000u);
@@ -229,7 +229,8 @@ TEST(ColorToPixel, ThirtyTwoBitRedHighScreens) {
 }
 
 TEST(ColorToPixel, SixteenBitScreensUse565) {
-  HeadlessSpriteSystem system;
+  HeadlessRuntime system;
+  ASSERT_TRUE(system.Start({RuntimePart::SpriteSystem}));
   ASSERT_EQ(OpenScreen(32, 32, 16, "colours"), 1);
   EXPECT_EQ(ColorToPixel(255, 128, 0), 0xFC00u);
   EXPECT_EQ(ColorToPixel(255, 255, 255), 0xFFFFu);
