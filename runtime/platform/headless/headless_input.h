@@ -42,7 +42,6 @@ class HeadlessInput final : public InputFacet {
   void SetMousePresent(bool present) { mouse_ = present; }
   const CursorState& Cursor() const { return cursor_; }
   bool KeyHeld(int scanCode) const { return queue_.KeyHeld(scanCode); }
-  bool EventsPending() const { return !queue_.Empty(); }
 
   // Events for the program to take, in the order they are given.
   void Push(const Event& event) { queue_.Push(event); }

@@ -117,11 +117,7 @@ class HeadlessPlatform {
   void SetMousePresent(bool present) { input_.SetMousePresent(present); }
   void SetAudioFormat(const AudioFormat& format) { audio_.SetAudioFormat(format); }
   void SetAudioAvailable(bool available) { audio_.SetAudioAvailable(available); }
-  void SetWindowFrame(int left, int top, int right, int bottom) {
-    video_.SetWindowFrame(left, top, right, bottom);
-  }
   void SetPresentRate(int hertz) { video_.SetPresentRate(hertz); }
-  void SetProgramPath(const std::string& path) { process_.SetProgramPath(path); }
 
   // Time.
   void SetFramesPerSecond(int framesPerSecond) { clock_.SetFramesPerSecond(framesPerSecond); }
@@ -156,7 +152,6 @@ class HeadlessPlatform {
   std::vector<std::int16_t> RenderAudio(int frames) { return audio_.RenderAudio(frames); }
   std::vector<float> RenderAudioFloat(int frames) { return audio_.RenderAudioFloat(frames); }
   bool KeyHeld(int scanCode) const { return input_.KeyHeld(scanCode); }
-  bool EventsPending() const { return input_.EventsPending(); }
 
  private:
   friend class HeadlessClock;  // ends each frame once it has moved the time

@@ -1,4 +1,4 @@
-// The headless machine's running program: only its path.
+// The headless machine's running program: only its path, where the package installs it.
 #pragma once
 
 #include <string>
@@ -9,11 +9,7 @@ namespace rt::platform {
 
 class HeadlessProcess final : public ProcessFacet {
  public:
-  std::string ProgramPath() override { return path_; }
-  void SetProgramPath(const std::string& path) { path_ = path; }
-
- private:
-  std::string path_ = "/usr/games/pellaris";
+  std::string ProgramPath() override { return "/usr/games/pellaris"; }
 };
 
 }  // namespace rt::platform

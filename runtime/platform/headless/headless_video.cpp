@@ -92,7 +92,7 @@ WindowId HeadlessVideo::CreateWindow(const WindowDesc& desc) {
   window.title = desc.title;
   window.decorated = desc.decorated;
   window.visible = desc.visible;
-  const Rect insets = desc.decorated ? frame_ : Rect{};
+  const Rect insets = desc.decorated ? kFrame : Rect{};
   window.outer.width = desc.clientWidth + insets.x + insets.width;
   window.outer.height = desc.clientHeight + insets.y + insets.height;
   window.outer.x = desc.centred ? (desktopWidth_ - window.outer.width) / 2 : desc.x;

@@ -58,8 +58,6 @@ class HeadlessVideo final : public VideoFacet {
   void SetDesktop(int width, int height, int depth);                  // 1920 x 1080 x 32 by default
   void SetDisplayAvailable(bool available) { display_ = available; }  // false: no desktop mode, no windows
   void SetWindowsFail(bool fail) { windowsFail_ = fail; }             // window creation fails
-  // Decoration of titled windows around the client area (4, 24, 4, 4 by default).
-  void SetWindowFrame(int left, int top, int right, int bottom) { frame_ = Rect{left, top, right, bottom}; }
   void SetPresentRate(int hertz) { presentRate_ = hertz; }  // 60 by default; 0: presents do not wait
 
   // ---- Windows as the program left them.
@@ -92,7 +90,8 @@ class HeadlessVideo final : public VideoFacet {
 
   int desktopWidth_ = 1920, desktopHeight_ = 1080, desktopDepth_ = 32;
   bool display_ = true, windowsFail_ = false;
-  Rect frame_{4, 24, 4, 4};  // left, top, right, bottom insets (x, y, width, height)
+  // Decoration of titled windows around the client area: left, top, right, bottom insets.
+  static constexpr Rect kFrame{4, 24, 4, 4};
   int presentRate_ = 60;
 
   std::map<WindowId, HeadlessWindow> windows_;
