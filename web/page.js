@@ -170,6 +170,11 @@ on('settings', (settings) => {
 on('setting', (answer) => {
   if (!answer.ok) return say('settings-note', `${answer.name}: ${answer.error.replace(/^[\w-]+: /, '')}`, true);
   if (!answer.saved) return say('settings-note', 'Changed, but it could not be saved.', true);
+  // A tab that keeps nothing of its own (the storage note says why) has changed it for this visit only.
+  if (page.told.game && page.told.game.storage !== 'kept') {
+    return answer.atOnce ? say('settings-note', 'Changed for this visit only.')
+                         : say('settings-note', 'Not kept: it would apply when the page is loaded again, and this tab keeps nothing.', true);
+  }
   say('settings-note', answer.atOnce ? 'Saved.' : 'Saved: it applies when the page is loaded again.');
 });
 

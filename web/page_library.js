@@ -195,6 +195,9 @@ mergeInto(LibraryManager.library, {
       var tooLarge = 'the recording is larger than a recording can be';
       function done(text) {
         if (text.length > largest) return fail(tooLarge);
+        // The game takes the text as a C string: a NUL would end it early, and a damaged file read as
+        // a shorter one.
+        if (text.includes('\0')) return fail('the recording holds a NUL byte, which no recording has');
         HEAPU32[error >> 2] = 0;
         wakeUp(copy(text));
       }
@@ -231,13 +234,20 @@ mergeInto(LibraryManager.library, {
         return chosen === null ? fail('no file was chosen to watch') : done(chosen);
       }
       // A server that goes silent, before its answer or in the middle of it, is given up after a
-      // while rather than leaving the page at "Loading" for ever.
-      var silence = 'the recording could not be fetched: its server sent nothing for 20 seconds';
-      var quiet = new AbortController(), timer = 0;
+      // while, and one that keeps sending a byte at a time after a minute, rather than leaving the
+      // page at "Loading" for ever.
+      var unfetched = 'the recording could not be fetched: ';
+      var quiet = new AbortController(), timer = 0, reason = '';
+      function giveUp(why) {
+        if (reason) return;
+        reason = why;
+        quiet.abort();
+      }
       function heard() {
         clearTimeout(timer);
-        timer = setTimeout(function() { quiet.abort(); }, 20000);
+        timer = setTimeout(giveUp, 20000, unfetched + 'its server sent nothing for 20 seconds');
       }
+      var deadline = setTimeout(giveUp, 60000, unfetched + 'its server took more than a minute to send it');
       heard();
       // Inside the promise, so that an address that is no address (new URL throws) is a reason too.
       Promise.resolve(query.get('watch')).then(function(address) {
@@ -248,10 +258,14 @@ mergeInto(LibraryManager.library, {
         return textOfAtMost(response, heard);
       }).then(function(text) {
         clearTimeout(timer);
+        clearTimeout(deadline);
         done(text);
       }, function(problem) {
         clearTimeout(timer);
-        fail(quiet.signal.aborted ? silence : String(problem.message || problem));
+        clearTimeout(deadline);
+        // The browser's own words for a network failure ("Failed to fetch") say little on their own.
+        var said = String(problem.message || problem);
+        fail(reason || (problem instanceof TypeError ? unfetched + said : said));
       });
     });
   },

@@ -62,6 +62,10 @@ test('scores, a recording and the settings are kept across a reload, and the rec
   await second.page.waitForFunction(() => window.pellarisPage && window.pellarisPage.told.game);
   assert.equal((await told(second.page, 'game')).storage, 'this visit');
   assert.equal((await told(second.page, 'settings')).volume, 40);
+  await second.page.waitForSelector('dialog[open]', {timeout: 10000});
+  await tap(second.page, 'Escape');
+  await change(second.page, '#volume', '70');
+  assert.equal(await second.page.$eval('#settings-note', (note) => note.textContent), 'Changed for this visit only.');
   await second.page.close();
 
   await page.reload({waitUntil: 'load'});
@@ -136,6 +140,7 @@ test('a recording the page cannot watch says why, whatever the address holds', a
     ['?watch=http://%5B', /URL/],  // no address at all
     ['?watch=/missing.rec', /could not be fetched \(404\)/],
     ['?watch=data:,%3Cb%3Ejunk', /./],
+    ['?watch=data:,pellaris-recording%202%0A%00junk', /NUL/],  // a C string would end at the NUL
   ];
   for (const [query, reason] of cases) {
     const {page, problems} = await openGame(setup.served.url + query);
@@ -149,28 +154,36 @@ test('a recording the page cannot watch says why, whatever the address holds', a
   assert.equal(finished, false, 'the page let go of the endless body');
 });
 
-test('a recording whose server goes silent is given up, before its answer or within it', async (t) => {
+test('a recording whose server goes silent, or only trickles, is given up', async (t) => {
+  const trickles = [];
   const silent = http.createServer((request, response) => {
-    if (request.url !== '/within.rec') return;  // no answer at all
+    if (request.url === '/before.rec') return;  // no answer at all
     response.writeHead(200, {'Content-Type': 'text/plain', 'Access-Control-Allow-Origin': '*'});
     response.write('pellaris-recording 2\n');
+    if (request.url === '/trickle.rec') trickles.push(setInterval(() => response.write('#'), 100));
   });
   await new Promise((resolve) => silent.listen(0, '127.0.0.1', resolve));
   t.after(() => {
+    trickles.forEach(clearInterval);
     silent.closeAllConnections();
     silent.close();
   });
-  for (const name of ['before.rec', 'within.rec']) {
+  const cases = [
+    ['before.rec', /sent nothing for 20 seconds/],
+    ['within.rec', /sent nothing for 20 seconds/],
+    ['trickle.rec', /took more than a minute/],
+  ];
+  for (const [name, reason] of cases) {
     const page = await setup.browser.newPage();
-    // The page's long waits made short, so that the test does not sit through them.
+    // The page's long waits made fifty times shorter, so that the test does not sit through them.
     await page.evaluateOnNewDocument(() => {
       const wait = window.setTimeout.bind(window);
-      window.setTimeout = (work, delay, ...rest) => wait(work, delay >= 10000 ? 300 : delay, ...rest);
+      window.setTimeout = (work, delay, ...rest) => wait(work, delay >= 10000 ? delay / 50 : delay, ...rest);
     });
     const address = `http://127.0.0.1:${silent.address().port}/${name}`;
     await page.goto(`${setup.served.url}?watch=${encodeURIComponent(address)}`, {waitUntil: 'load'});
     const watched = await page.waitForFunction(() => window.pellarisPage && window.pellarisPage.told.watched);
-    assert.match((await watched.jsonValue()).error, /sent nothing for 20 seconds/, name);
+    assert.match((await watched.jsonValue()).error, reason, name);
     assert.match(await page.$eval('#status', (line) => line.textContent), /cannot be watched/, name);
     await page.close();
   }
