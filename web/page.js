@@ -181,8 +181,21 @@ on('setting', (answer) => {
 // ---- The score board, when the page's own server is one
 
 const board = {found: false, name: '', install: '', lastRound: null};
-// At most 24 characters, as the board counts them: whole code points, never half an emoji.
-const boardName = (text) => Array.from(text.trim()).slice(0, 24).join('');
+// At most 24 characters as the board counts them (code points), cut only where one letter as the eye
+// sees it ends: never half an emoji, a flag or an accented letter.
+function boardName(text) {
+  const trimmed = text.trim();
+  const letters = typeof Intl.Segmenter === 'function'
+    ? Array.from(new Intl.Segmenter().segment(trimmed), ({segment}) => segment)
+    : Array.from(trimmed);
+  let name = '', count = 0;
+  for (const letter of letters) {
+    count += Array.from(letter).length;
+    if (count > 24) break;
+    name += letter;
+  }
+  return name;
+}
 
 // The name and install id kept; a spoiled file keeps neither, or the board would refuse every round
 // for an install id the player cannot see to mend.

@@ -103,8 +103,11 @@ test('a spoiled board file keeps no name nor install id, and a name kept without
     ['{"name": {"first": "Ada"}, "install": 7}', ''],
     ['null', ''],
     ['\u0000\u00ff binary', ''],
-    // Cut at 24 characters, not at 24 UTF-16 units, which would leave half a rocket.
+    // Cut at 24 characters, not at 24 UTF-16 units, which would leave half a rocket, and only between
+    // letters as the eye sees them: a flag is two characters, a family seven.
     [`{"name": "a${'\u{1F680}'.repeat(30)}"}`, `a${'\u{1F680}'.repeat(23)}`],
+    [`{"name": "${'a'.repeat(23)}\u{1F1EB}\u{1F1F7}"}`, 'a'.repeat(23)],
+    [`{"name": "${'a'.repeat(20)}\u{1F468}\u200D\u{1F469}\u200D\u{1F467}\u200D\u{1F466}"}`, 'a'.repeat(20)],
     ['{"name": "  Bo  ", "install": "<b>not an id</b>"}', 'Bo'],
   ];
   for (const [file, name] of cases) {
