@@ -104,17 +104,22 @@ function showRecordings({keepProblem = false} = {}) {
   say('recordings-note', recordings.length ? '' : 'Every round you play is recorded here.');
 }
 
-// A recording from a file is handed to the page watching it through the tab's session storage.
+// A recording from a file is handed to the page watching it through the tab's session storage. Only
+// the latest choice counts: a file chosen earlier and still being read is let go.
+let chosenFiles = 0;
 element('upload').addEventListener('change', (event) => {
   const file = event.target.files[0];
+  const choice = ++chosenFiles;
   if (!file) return;
   if (file.size > largestRecording) return say('recordings-note', `${file.name} is too large to be a recording.`, true);
   file.text().then((text) => {
+    if (choice !== chosenFiles) return;
     if (!text.startsWith('pellaris-recording')) return say('recordings-note', `${file.name} is not a recording.`, true);
     sessionStorage.setItem('pellaris-watch-file', text);
     location.search = '?watch-file';
   }).catch((problem) => {
     // A file gone since it was chosen, or a browser that keeps nothing for the tab (a private window).
+    if (choice !== chosenFiles) return;
     say('recordings-note', `${file.name} cannot be watched: ${problem.message}`, true);
   });
 });

@@ -7,7 +7,7 @@ import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import {after, test} from 'node:test';
-import {finishRound, lookAtRound, newsAfter, prepare, siteAndBrowser, tap, told, waitFrames, watchProblems} from './browser.mjs';
+import {finishRound, lookAtRound, newsAfter, prepare, siteAndBrowser, sleep, tap, told, waitFrames, watchProblems} from './browser.mjs';
 
 const setup = siteAndBrowser();
 
@@ -152,6 +152,33 @@ test('a recording the page cannot watch says why, whatever the address holds', a
     await page.close();
   }
   assert.equal(finished, false, 'the page let go of the endless body');
+});
+
+test('of two files chosen one after the other, the second counts even while the first is read', async () => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'pellaris-upload-'));
+  const first = path.join(folder, 'first.rec'), second = path.join(folder, 'second.rec');
+  fs.writeFileSync(first, 'pellaris-recording 2\nseed 1\n');
+  fs.writeFileSync(second, 'not a recording\n');
+  const page = await setup.browser.newPage();
+  // The first file's reading is slow, so that the second is chosen before it ends.
+  await page.evaluateOnNewDocument(() => {
+    const read = Blob.prototype.text;
+    let reads = 0;
+    Blob.prototype.text = function() {
+      const reading = read.call(this);
+      return ++reads === 1 ? new Promise((go) => setTimeout(go, 500)).then(() => reading) : reading;
+    };
+  });
+  await page.goto(setup.served.url, {waitUntil: 'load'});
+  const upload = await page.$('#upload');
+  await upload.uploadFile(first);
+  await upload.uploadFile(second);
+  await page.waitForFunction(() => document.getElementById('recordings-note').classList.contains('bad'));
+  await sleep(1000);
+  assert.match(await page.$eval('#recordings-note', (line) => line.textContent), /second\.rec is not a recording/);
+  assert.equal(new URL(page.url()).search, '', 'the first file is not watched');
+  await page.close();
+  fs.rmSync(folder, {recursive: true, force: true});
 });
 
 test('a recording whose server goes silent, or only trickles, is given up', async (t) => {
