@@ -249,6 +249,9 @@ mergeInto(LibraryManager.library, {
       }
       var deadline = setTimeout(giveUp, 60000, unfetched + 'its server took more than a minute to send it');
       heard();
+      // The game's page says "Playing." already; until the recording is here, it says what it waits for.
+      var status = document.getElementById('status'), playing = status.textContent;
+      status.textContent = 'Fetching the recording\u2026';
       // Inside the promise, so that an address that is no address (new URL throws) is a reason too.
       Promise.resolve(query.get('watch')).then(function(address) {
         return fetch(new URL(address, location.href), {credentials: 'same-origin', signal: quiet.signal});
@@ -259,6 +262,7 @@ mergeInto(LibraryManager.library, {
       }).then(function(text) {
         clearTimeout(timer);
         clearTimeout(deadline);
+        status.textContent = playing;
         done(text);
       }, function(problem) {
         clearTimeout(timer);
