@@ -251,13 +251,27 @@ on('round', (round) => {
   say('board-note', 'Enter a name in the settings to put your rounds on the board.');
 });
 
-element('board-name').addEventListener('change', async (event) => {
-  board.name = boardName(event.target.value);
-  event.target.value = board.name;
+// A name goes by the board's own rule, which the game knows, before it is kept: one the board would
+// refuse is said at once, not after the next round.
+element('board-name').addEventListener('change', (event) => {
+  const name = boardName(event.target.value);
+  event.target.value = name;
+  if (name) page.requests.push(`name\t${name}`);
+  else keepBoardName('');
+});
+
+on('name', ({name, error}) => {
+  if (error) return say('settings-note', `That name cannot go on the board: ${error}.`, true);
+  say('settings-note', '');
+  keepBoardName(name);
+});
+
+async function keepBoardName(name) {
+  board.name = name;
   if (!board.install) board.install = newInstallId();
   await keepBoardFile();
   if (board.found && board.name && board.lastRound) sendToBoard(board.lastRound);
-});
+}
 
 on('game', async () => {
   Object.assign(board, readBoardFile());

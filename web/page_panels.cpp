@@ -6,6 +6,7 @@
 
 #include "game/snapshot.h"
 #include "play/controls/controls.h"
+#include "play/format/player.h"
 #include "runtime/core/date.h"
 #include "runtime/sound/sound.h"
 #include "web/page_json.h"
@@ -117,6 +118,8 @@ void PagePanels::FrameBoundary() {
 }
 
 void PagePanels::Apply(const std::string& request) {
+  constexpr std::string_view kName = "name\t";  // the rest of the line is the name, tabs and all
+  if (request.starts_with(kName)) return CheckPlayerName(std::string_view(request).substr(kName.size()));
   const std::vector<std::string_view> fields = Fields(request, 4);
   if (fields.size() == 4 && fields[0] == "set") ChangeSetting(SettingName{fields[1], fields[2]}, fields[3]);
 }
@@ -142,6 +145,12 @@ void PagePanels::ChangeSetting(SettingName setting, std::string_view value) {
   }
   Tell("setting", answer.Flag("ok", true).Flag("saved", saved).Flag("atOnce", AppliesAtOnce(setting)).Done());
   TellSettings();
+}
+
+void PagePanels::CheckPlayerName(std::string_view name) {
+  std::string problem;
+  const std::optional<std::string> valid = play::ValidPlayerName(name, problem);
+  Tell("name", valid ? JsonObject().Text("name", *valid).Done() : JsonObject().Text("error", problem).Done());
 }
 
 void PagePanels::TellSettings() {

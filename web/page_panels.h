@@ -1,7 +1,7 @@
 // The panels beside the canvas, from the game's side: the player's settings, changed there and applied
 // (the volume, mute and scaling at once; keys, buttons, the ghost and recording from the next visit),
-// the high scores, the rounds that end, and whether a round is in play (the screen is kept awake
-// then). The work is done at the end of every frame, between the game's passes, as the files it
+// the high scores, the rounds that end, whether a round is in play (the screen is kept awake then),
+// and whether a name the player gives the score board passes the board's rule. The work is done at the end of every frame, between the game's passes, as the files it
 // writes may wait for the browser's storage.
 #pragma once
 
@@ -42,6 +42,7 @@ class PagePanels : public rt::platform::ForwardingClock {
  private:
   void Apply(const std::string& request);
   void ChangeSetting(play::SettingName setting, std::string_view value);
+  void CheckPlayerName(std::string_view name);
   void TellSettings();
 
   PanelsSetup setup_;

@@ -93,6 +93,39 @@ test('a round is sent to the board once the player has a name, and its rank show
   await page.close();
 });
 
+test('a name the board would refuse is said at once in the settings, and the name kept stays', async () => {
+  const page = await setup.browser.newPage();
+  const problems = watchProblems(page);
+  await prepare(page);
+  await page.goto(setup.served.url, {waitUntil: 'load'});
+  await page.waitForSelector('dialog[open]', {timeout: 10000});
+  await tap(page, 'Escape');
+  const giveName = (name) => page.$eval('#board-name', (input, name) => {
+    input.value = name;
+    input.dispatchEvent(new Event('change'));
+  }, name);
+  const kept = () => page.evaluate(() => JSON.parse(window.pellarisStorage.read('board.json')).name);
+  await giveName('Cy');
+  await page.waitForFunction(() => /"Cy"/.test(window.pellarisStorage.read('board.json')));
+  const cases = [
+    ['bob\tsmith', /control characters/],
+    ['\u202Eevil', /control characters/],  // it would turn the text around
+    ['\u200D\u200D', /blanks/],
+  ];
+  for (const [name, reason] of cases) {
+    await giveName(name);
+    await page.waitForFunction(() => document.getElementById('settings-note').classList.contains('bad'));
+    const note = await page.$eval('#settings-note', (line) => line.textContent);
+    assert.match(note, /cannot go on the board/, JSON.stringify(name));
+    assert.match(note, reason, JSON.stringify(name));
+    assert.equal(await kept(), 'Cy', JSON.stringify(name));
+    await giveName('Cy');
+    await page.waitForFunction(() => !document.getElementById('settings-note').classList.contains('bad'));
+  }
+  assert.deepEqual(problems, []);
+  await page.close();
+});
+
 test('a spoiled board file keeps no name nor install id, and a name kept without one gets a new one', async () => {
   const page = await setup.browser.newPage();
   const problems = watchProblems(page);
