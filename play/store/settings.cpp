@@ -553,9 +553,11 @@ Settings DefaultsWith(const Settings& settings, const Entry& entry) {
 // The file's text with the entry's value replaced, or its line added at the end of its section (or
 // of the file, in a new section).
 std::string WithValue(std::string_view text, const Entry& entry, const std::string& value) {
-  // Kept, and skipped as the reader skips it, or a section on the first line would go unseen.
+  // Kept, and skipped once as the reader skips it, or a section on the first line would go unseen.
+  std::string mark;
   if (text.starts_with(kByteOrderMark)) {
-    return std::string(kByteOrderMark) + WithValue(text.substr(kByteOrderMark.size()), entry, value);
+    mark = kByteOrderMark;
+    text.remove_prefix(kByteOrderMark.size());
   }
   std::optional<std::size_t> sectionEnd;  // where a line of the entry's section would go
   std::string section;
@@ -576,16 +578,16 @@ std::string WithValue(std::string_view text, const Entry& entry, const std::stri
     result.replace(offset + line.valueStart, line.valueEnd - line.valueStart, replacement);
     replaced = true;
   });
-  if (replaced) return result;
+  if (replaced) return mark + result;
   const std::string lineEnd = text.find("\r\n") == std::string_view::npos ? "\n" : "\r\n";
   const std::string newLine = std::string(entry.name) + " = " + value + lineEnd;
   if (sectionEnd) {
     const bool needsLineEnd = *sectionEnd == text.size() && !text.empty() && text.back() != '\n';
     result.insert(*sectionEnd, (needsLineEnd ? lineEnd : "") + newLine);
-    return result;
+    return mark + result;
   }
   if (!result.empty() && result.back() != '\n') result += lineEnd;
-  return result + lineEnd + "[" + std::string(entry.section) + "]" + lineEnd + newLine;
+  return mark + result + lineEnd + "[" + std::string(entry.section) + "]" + lineEnd + newLine;
 }
 
 bool Replace(const std::filesystem::path& file, const std::string& text, std::ostream& report) {

@@ -361,6 +361,29 @@ TEST_F(SettingsFile, AByteOrderMarkIsKeptAndTheSectionAfterItFound) {
   EXPECT_TRUE(Load().mute);
 }
 
+// Whatever the text, the value stored into it is the one read back from it: the writer finds lines
+// and sections exactly as the reader does.
+TEST(WithSetting, StoresAValueThatReadsBackAsStored) {
+  const std::vector<std::string> texts = {
+      "",
+      "\xEF\xBB\xBF[sound]\nmute = no\n",
+      // Only one mark is skipped: after a second, the first line is no section to either of them.
+      "\xEF\xBB\xBF\xEF\xBB\xBF[sound]\nm\xEF\xBB\xBF[sound]\nmute = ye-\x14",
+      "\xEF\xBB\xBF\xEF\xBB\xBF[sound]\nmute = no\n",
+      "[sound]\r\nmute=no # quiet\r\n[sound]\r\nmute = no\r\n",
+      "[Sound]\n\0\nvolume = 4"s,
+  };
+  for (const std::string& text : texts) {
+    for (const bool mute : {false, true}) {
+      Settings settings;
+      settings.mute = mute;
+      std::ostringstream report;
+      EXPECT_EQ(ParseSettings(WithSetting(text, settings, kMuteSetting), "", report).mute, mute)
+          << testing::PrintToString(text) << " muted " << mute;
+    }
+  }
+}
+
 TEST_F(SettingsFile, StoringAValueRewritesItsLineOnly) {
   const std::string before =
       "# my own notes\r\n"
