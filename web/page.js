@@ -66,11 +66,17 @@ on('scores', (rounds) => {
 
 // ---- Recordings
 
+// Watching loads the page again: a round under way, paused or not, is left only on the player's word.
+function mayLeaveRound() {
+  return page.told['under-way'] !== true ||
+         confirm('Leave the round under way to watch the recording? It will not count.');
+}
+
 function watchButton(name) {
   const button = document.createElement('button');
   button.textContent = 'Watch';
   button.addEventListener('click', () => {
-    location.search = `?watch-kept=${encodeURIComponent(name)}`;
+    if (mayLeaveRound()) location.search = `?watch-kept=${encodeURIComponent(name)}`;
   });
   return button;
 }
@@ -115,6 +121,10 @@ element('upload').addEventListener('change', (event) => {
   file.text().then((text) => {
     if (choice !== chosenFiles) return;
     if (!text.startsWith('pellaris-recording')) return say('recordings-note', `${file.name} is not a recording.`, true);
+    if (!mayLeaveRound()) {
+      element('upload').value = '';  // so that the same file may be chosen again
+      return;
+    }
     sessionStorage.setItem('pellaris-watch-file', text);
     location.search = '?watch-file';
   }).catch((problem) => {

@@ -110,11 +110,15 @@ void PagePanels::FrameBoundary() {
     setup_.settings.mute = rt::SoundMuted();
     TellSettings();
   }
-  const bool playing = LookAtGame().screen == Screen::Playing;
-  if (playing != playing_) {
-    playing_ = playing;
-    Tell("playing", playing ? "true" : "false");
-  }
+  const Screen screen = LookAtGame().screen;
+  TellIfChanged("playing", screen == Screen::Playing, playing_);
+  TellIfChanged("under-way", screen == Screen::Playing || screen == Screen::Paused, underWay_);
+}
+
+void PagePanels::TellIfChanged(const char* kind, bool now, bool& told) {
+  if (now == told) return;
+  told = now;
+  Tell(kind, now ? "true" : "false");
 }
 
 void PagePanels::Apply(const std::string& request) {

@@ -1,8 +1,9 @@
 // The panels beside the canvas, from the game's side: the player's settings, changed there and applied
 // (the volume, mute and scaling at once; keys, buttons, the ghost and recording from the next visit),
-// the high scores, the rounds that end, whether a round is in play (the screen is kept awake then),
-// and whether a name the player gives the score board passes the board's rule. The work is done at the end of every frame, between the game's passes, as the files it
-// writes may wait for the browser's storage.
+// the high scores, the rounds that end, whether a round is in play (the screen is kept awake then) or
+// under way (watching a recording would leave it), and whether a name the player gives the score board
+// passes the board's rule. The work is done at the end of every frame, between the game's passes, as
+// the files it writes may wait for the browser's storage.
 #pragma once
 
 #include <cstdint>
@@ -44,9 +45,11 @@ class PagePanels : public rt::platform::ForwardingClock {
   void ChangeSetting(play::SettingName setting, std::string_view value);
   void CheckPlayerName(std::string_view name);
   void TellSettings();
+  void TellIfChanged(const char* kind, bool now, bool& told);
 
   PanelsSetup setup_;
-  bool muted_ = false, playing_ = false;  // as the page was last told
+  // As the page was last told; a round paused is under way but not in play.
+  bool muted_ = false, playing_ = false, underWay_ = false;
 };
 
 // The table for the page: [{score, date ("2026-12-08 15:30"), recording, verified}], best first.

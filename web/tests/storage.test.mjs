@@ -181,6 +181,44 @@ test('of two files chosen one after the other, the second counts even while the 
   fs.rmSync(folder, {recursive: true, force: true});
 });
 
+test("a round under way, paused or not, is left for a recording only on the player's word", async () => {
+  const {page, problems} = await openGame();
+  const asked = [];
+  let leave = false;
+  page.on('dialog', (dialog) => {
+    asked.push(dialog.message());
+    return leave ? dialog.accept() : dialog.dismiss();
+  });
+  await page.waitForSelector('dialog[open]', {timeout: 10000});
+  await tap(page, 'Escape');
+  await newsAfter(page, 'under-way', () => tap(page, 'Enter'));
+  const round = await finishRound(page);
+  await page.waitForFunction(() => window.pellarisPage.told['under-way'] === false);
+  assert.equal(await newsAfter(page, 'under-way', () => tap(page, 'Enter')), true, 'the next round');
+
+  await page.click('#recordings li button');
+  assert.equal(asked.length, 1, 'asked before watching a kept recording');
+  assert.match(asked[0], /Leave the round under way/);
+  await tap(page, 'P');
+  await page.waitForFunction(() => window.pellarisPage.told.playing === false);  // paused
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'pellaris-upload-'));
+  const file = path.join(folder, 'chosen.rec');
+  fs.writeFileSync(file, round.text);
+  await (await page.$('#upload')).uploadFile(file);
+  await page.waitForFunction(() => document.getElementById('upload').value === '');
+  assert.equal(asked.length, 2, 'asked before watching a file, the round paused');
+  assert.equal(new URL(page.url()).search, '', 'the round is kept');
+  assert.equal(await told(page, 'under-way'), true);
+
+  leave = true;
+  await Promise.all([page.waitForNavigation(), page.click('#recordings li button')]);
+  assert.match(page.url(), /\?watch-kept=/);
+  assert.equal(asked.length, 3);
+  assert.deepEqual(problems, []);
+  await page.close();
+  fs.rmSync(folder, {recursive: true, force: true});
+});
+
 test('a recording whose server goes silent, or only trickles, is given up', async (t) => {
   const trickles = [];
   const silent = http.createServer((request, response) => {
