@@ -248,6 +248,16 @@ mergeInto(LibraryManager.library, {
         timer = setTimeout(giveUp, 20000, unfetched + 'its server sent nothing for 20 seconds');
       }
       var deadline = setTimeout(giveUp, 60000, unfetched + 'its server took more than a minute to send it');
+      // Escape leaves the wait as it leaves a recording being watched.
+      function escape(event) {
+        if (event.key === 'Escape') giveUp('it was left with Escape before it arrived');
+      }
+      function settle() {
+        clearTimeout(timer);
+        clearTimeout(deadline);
+        window.removeEventListener('keydown', escape);
+      }
+      window.addEventListener('keydown', escape);
       heard();
       // The game's page says "Playing." already; until the recording is here, it says what it waits for.
       var status = document.getElementById('status'), playing = status.textContent;
@@ -260,13 +270,11 @@ mergeInto(LibraryManager.library, {
         if (!response.ok) throw new Error('the recording could not be fetched (' + response.status + ')');
         return textOfAtMost(response, heard);
       }).then(function(text) {
-        clearTimeout(timer);
-        clearTimeout(deadline);
+        settle();
         status.textContent = playing;
         done(text);
       }, function(problem) {
-        clearTimeout(timer);
-        clearTimeout(deadline);
+        settle();
         // The browser's own words for a network failure ("Failed to fetch") say little on their own.
         var said = String(problem.message || problem);
         fail(reason || (problem instanceof TypeError ? unfetched + said : said));

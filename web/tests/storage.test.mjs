@@ -219,7 +219,7 @@ test("a round under way, paused or not, is left for a recording only on the play
   fs.rmSync(folder, {recursive: true, force: true});
 });
 
-test('a recording whose server goes silent, or only trickles, is given up', async (t) => {
+test('a recording whose server goes silent, or only trickles, is given up, and Escape leaves the wait', async (t) => {
   const trickles = [];
   const silent = http.createServer((request, response) => {
     if (request.url === '/before.rec') return;  // no answer at all
@@ -237,16 +237,24 @@ test('a recording whose server goes silent, or only trickles, is given up', asyn
     ['before.rec', /sent nothing for 20 seconds/],
     ['within.rec', /sent nothing for 20 seconds/],
     ['trickle.rec', /took more than a minute/],
+    ['before.rec', /left with Escape/, 'Escape'],
   ];
-  for (const [name, reason] of cases) {
+  for (const [name, reason, key] of cases) {
     const page = await setup.browser.newPage();
-    // The page's long waits made fifty times shorter, so that the test does not sit through them.
-    await page.evaluateOnNewDocument(() => {
-      const wait = window.setTimeout.bind(window);
-      window.setTimeout = (work, delay, ...rest) => wait(work, delay >= 10000 ? delay / 50 : delay, ...rest);
-    });
+    // The page's long waits made fifty times shorter, so that the test does not sit through them; a
+    // key pressed meanwhile gets them whole, so that it is the key that ends the wait.
+    if (!key) {
+      await page.evaluateOnNewDocument(() => {
+        const wait = window.setTimeout.bind(window);
+        window.setTimeout = (work, delay, ...rest) => wait(work, delay >= 10000 ? delay / 50 : delay, ...rest);
+      });
+    }
     const address = `http://127.0.0.1:${silent.address().port}/${name}`;
     await page.goto(`${setup.served.url}?watch=${encodeURIComponent(address)}`, {waitUntil: 'load'});
+    if (key) {
+      await page.waitForFunction(() => /Fetching/.test(document.getElementById('status').textContent));
+      await tap(page, key);
+    }
     const watched = await page.waitForFunction(() => window.pellarisPage && window.pellarisPage.told.watched);
     assert.match((await watched.jsonValue()).error, reason, name);
     assert.match(await page.$eval('#status', (line) => line.textContent), /cannot be watched/, name);
