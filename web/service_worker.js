@@ -4,8 +4,11 @@
 const cacheName = 'pellaris-%BUILD%';
 const files = [%FILES%];
 
+// Fetched past the browser's HTTP cache: a server that lets its files be kept for a while would
+// otherwise fill the new build's cache with the old build's files.
 self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(cacheName).then((cache) => cache.addAll(['./', ...files])).then(() => self.skipWaiting()));
+  const requests = ['./', ...files].map((file) => new Request(file, {cache: 'reload'}));
+  event.waitUntil(caches.open(cacheName).then((cache) => cache.addAll(requests)).then(() => self.skipWaiting()));
 });
 
 self.addEventListener('activate', (event) => {

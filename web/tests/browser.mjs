@@ -17,10 +17,10 @@ const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applica
                '.webmanifest': 'application/manifest+json', '.json': 'application/json'};
 
 // Serves the site's files on a free port of the loopback address, under `folder` ("/play/" as a score
-// board does), and answers what `api` answers ({status, json} for a request, its URL and its body, or
-// {status, text}, or nothing); resolves to its address, the page's address, and a way to serve other contents in place
-// of a file (a new build's).
-export function serveSite({folder = '/', api = null} = {}) {
+// board does), with `headers` of its own, and answers what `api` answers ({status, json} for a request,
+// its URL and its body, or {status, text}, or nothing); resolves to its address, the page's address,
+// and a way to serve other contents in place of a file (a new build's).
+export function serveSite({folder = '/', api = null, headers = {}} = {}) {
   const replaced = new Map();
   const server = http.createServer(async (request, response) => {
     const url = new URL(request.url, 'http://localhost');
@@ -35,7 +35,7 @@ export function serveSite({folder = '/', api = null} = {}) {
     }
     const name = url.pathname.replace(/\/$/, '/index.html');
     if (replaced.has(name)) {
-      response.writeHead(200, {'Content-Type': types[path.extname(name)] || 'application/octet-stream'});
+      response.writeHead(200, {...headers, 'Content-Type': types[path.extname(name)] || 'application/octet-stream'});
       response.end(replaced.get(name));
       return;
     }
@@ -44,7 +44,7 @@ export function serveSite({folder = '/', api = null} = {}) {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
+    response.writeHead(200, {...headers, 'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
     fs.createReadStream(file).pipe(response);
   });
   return new Promise((resolve) => {

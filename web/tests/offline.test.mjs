@@ -49,13 +49,17 @@ test('after one visit the page loads without its server, and the API is never ca
   await page.close();
 });
 
-test("a new build's service worker replaces the old cache", async () => {
+// The server lets the browser keep its files for an hour, as many do: the new cache must still hold
+// the new build's files, not those the browser kept.
+test("a new build's service worker replaces the old cache with the new build's files", async () => {
   const worker = fs.readFileSync(path.join(site, 'sw.js'), 'utf8');
-  const served = await serveSite();
+  const served = await serveSite({headers: {'Cache-Control': 'max-age=3600'}});
   const page = await browser.newPage();
   await page.goto(`${served.url}?seed=7`, {waitUntil: 'load'});
   const first = await waitForServiceWorker(page);
 
+  const script = fs.readFileSync(path.join(site, 'pellaris.js'), 'utf8');
+  served.replace('/pellaris.js', `// the new build\n${script}`);
   served.replace('/sw.js', worker.replace(/const cacheName = '[^']*'/, "const cacheName = 'pellaris-0123456789abcdef'"));
   const second = await page.evaluate(async (old) => {
     const registration = await navigator.serviceWorker.getRegistration();
@@ -67,6 +71,11 @@ test("a new build's service worker replaces the old cache", async () => {
     }
   }, first);
   assert.deepEqual(second, ['pellaris-0123456789abcdef']);
+  const kept = await page.evaluate(async () => {
+    const cache = await caches.open('pellaris-0123456789abcdef');
+    return (await cache.match('pellaris.js')).text();
+  });
+  assert.ok(kept.startsWith('// the new build\n'), 'the new cache holds the new build');
   await page.close();
   served.server.close();
 });
