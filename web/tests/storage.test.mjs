@@ -196,17 +196,21 @@ test("a round under way, paused or not, is left for a recording only on the play
   await page.waitForFunction(() => window.pellarisPage.told['under-way'] === false);
   assert.equal(await newsAfter(page, 'under-way', () => tap(page, 'Enter')), true, 'the next round');
 
+  // Paused before any dialog: one may take the focus from the page for a frame as it goes, and P in
+  // that frame finds the round shown paused for want of focus, which it does not pause.
+  await tap(page, 'P');
+  await page.waitForFunction(() => window.pellarisPage.told.playing === false);
   await page.click('#recordings li button');
-  assert.equal(asked.length, 1, 'asked before watching a kept recording');
+  assert.equal(asked.length, 1, 'asked before watching a kept recording, the round paused');
   assert.match(asked[0], /Leave the round under way/);
   await tap(page, 'P');
-  await page.waitForFunction(() => window.pellarisPage.told.playing === false);  // paused
+  await page.waitForFunction(() => window.pellarisPage.told.playing === true);
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'pellaris-upload-'));
   const file = path.join(folder, 'chosen.rec');
   fs.writeFileSync(file, round.text);
   await (await page.$('#upload')).uploadFile(file);
   await page.waitForFunction(() => document.getElementById('upload').value === '');
-  assert.equal(asked.length, 2, 'asked before watching a file, the round paused');
+  assert.equal(asked.length, 2, 'asked before watching a file');
   assert.equal(new URL(page.url()).search, '', 'the round is kept');
   assert.equal(await told(page, 'under-way'), true);
 
