@@ -23,17 +23,27 @@ std::int64_t PauseClock::HeldBackSeconds() {
   return static_cast<std::int64_t>((ticks + frequency / 2) / frequency);
 }
 
+namespace {
+
+rt::DateValue DateOf(const rt::platform::LocalDateTime& time) {
+  return rt::MakeDate(time.year, time.month, time.day, time.hour, time.minute, time.second);
+}
+
+}  // namespace
+
 // The game only ever reads whole seconds, so the pauses are taken off in whole seconds: a round
 // loses or gains at most half a second over all its pauses. While paused the time stands where the
 // pause found it: taking off the pause so far, rounded, would move it by a second whenever the
-// machine's second turns at another moment than the rounding does.
+// machine's second turns at another moment than the rounding does. For the same reason, the rounding
+// can put the time a second before the one the pause showed when play resumes; it stands there until
+// the clock catches up, as a round's time that goes back is one no verifier takes.
 rt::platform::LocalDateTime PauseClock::LocalTime() {
   if (Paused()) return pausedTime_;
   const rt::platform::LocalDateTime now = next_.LocalTime();
   const std::int64_t heldBack = HeldBackSeconds();
   if (heldBack == 0) return now;
-  const rt::DateValue shown = rt::MakeDate(now.year, now.month, now.day, now.hour, now.minute, now.second) -
-                              static_cast<rt::DateValue>(heldBack);
+  const rt::DateValue shown = DateOf(now) - static_cast<rt::DateValue>(heldBack);
+  if (shown == DateOf(pausedTime_) - 1) return pausedTime_;
   return {rt::DateYear(shown), rt::DateMonth(shown),  rt::DateDay(shown),
           rt::DateHour(shown), rt::DateMinute(shown), rt::DateSecond(shown)};
 }

@@ -82,6 +82,26 @@ TEST(Session, TheRoundsTimeStandsStillForEveryPausedPass) {
   }
 }
 
+// However long a pause and wherever in a second it begins and ends, the round's time never goes back
+// when play resumes: a recording whose clock goes back is one no verifier takes.
+TEST(Session, TheRoundsTimeNeverGoesBackAcrossAPause) {
+  for (int pauseFrame = 100; pauseFrame < 100 + kFramesPerSecond; pauseFrame += 13) {
+    for (int pausedFrames = 1; pausedFrames < 2 * kFramesPerSecond; pausedFrames += 4) {
+      SessionRun run;
+      run.Press(2, kKeyEnter);
+      run.Press(pauseFrame, kKeyP);
+      run.Press(pauseFrame + pausedFrames, kKeyP);
+      int earliestRemaining = INT_MAX;
+      run.Run(pauseFrame + pausedFrames + kFramesPerSecond, [&](int frame, Session&) {
+        if (frame < 10) return;
+        ASSERT_LE(RemainingSeconds(), earliestRemaining)
+            << "frame " << frame << ", paused at " << pauseFrame << " for " << pausedFrames;
+        earliestRemaining = RemainingSeconds();
+      });
+    }
+  }
+}
+
 TEST(Session, PauseIsForARoundInPlayOnly) {
   SessionRun run;
   run.Press(5, kKeyP);  // on the title
