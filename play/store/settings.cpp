@@ -550,6 +550,13 @@ Settings DefaultsWith(const Settings& settings, const Entry& entry) {
   return changed;
 }
 
+// What ends the text's last line before another is added after it: nothing when it has its line end,
+// and only the LF after a CR there, which the reader takes as half of a CR LF and leaves out of the line.
+std::string LastLineEnd(std::string_view text, const std::string& lineEnd) {
+  if (text.empty() || text.back() == '\n') return "";
+  return text.back() == '\r' ? "\n" : lineEnd;
+}
+
 // The file's text with the entry's value replaced, or its line added at the end of its section (or
 // of the file, in a new section).
 std::string WithValue(std::string_view text, const Entry& entry, const std::string& value) {
@@ -582,12 +589,11 @@ std::string WithValue(std::string_view text, const Entry& entry, const std::stri
   const std::string lineEnd = text.find("\r\n") == std::string_view::npos ? "\n" : "\r\n";
   const std::string newLine = std::string(entry.name) + " = " + value + lineEnd;
   if (sectionEnd) {
-    const bool needsLineEnd = *sectionEnd == text.size() && !text.empty() && text.back() != '\n';
-    result.insert(*sectionEnd, (needsLineEnd ? lineEnd : "") + newLine);
+    result.insert(*sectionEnd, (*sectionEnd == text.size() ? LastLineEnd(text, lineEnd) : "") + newLine);
     return mark + result;
   }
-  if (!result.empty() && result.back() != '\n') result += lineEnd;
-  return mark + result + lineEnd + "[" + std::string(entry.section) + "]" + lineEnd + newLine;
+  return mark + result + LastLineEnd(text, lineEnd) + lineEnd + "[" + std::string(entry.section) + "]" + lineEnd +
+         newLine;
 }
 
 bool Replace(const std::filesystem::path& file, const std::string& text, std::ostream& report) {

@@ -361,9 +361,9 @@ TEST_F(SettingsFile, AByteOrderMarkIsKeptAndTheSectionAfterItFound) {
   EXPECT_TRUE(Load().mute);
 }
 
-// Whatever the text, the value stored into it is the one read back from it: the writer finds lines
-// and sections exactly as the reader does.
-TEST(WithSetting, StoresAValueThatReadsBackAsStored) {
+// Whatever the text, the value stored into it is the one read back from it, and every other setting
+// reads as before: the writer finds lines and sections exactly as the reader does.
+TEST(WithSetting, StoresAValueThatReadsBackAsStoredAndLeavesTheRest) {
   const std::vector<std::string> texts = {
       "",
       "\xEF\xBB\xBF[sound]\nmute = no\n",
@@ -372,13 +372,18 @@ TEST(WithSetting, StoresAValueThatReadsBackAsStored) {
       "\xEF\xBB\xBF\xEF\xBB\xBF[sound]\nmute = no\n",
       "[sound]\r\nmute=no # quiet\r\n[sound]\r\nmute = no\r\n",
       "[Sound]\n\0\nvolume = 4"s,
+      // A last line ended by a CR alone, in a file of CR LF: a line added after it must not make it
+      // end in two.
+      "[display]\r\nmode = window\r\n[sound]\r",
+      "[display]\r\nmode = window\r",
+      "[display]\nmode = window\r",
   };
   for (const std::string& text : texts) {
     for (const bool mute : {false, true}) {
-      Settings settings;
-      settings.mute = mute;
       std::ostringstream report;
-      EXPECT_EQ(ParseSettings(WithSetting(text, settings, kMuteSetting), "", report).mute, mute)
+      Settings expected = ParseSettings(text, "", report);
+      expected.mute = mute;
+      EXPECT_EQ(ParseSettings(WithSetting(text, expected, kMuteSetting), "", report), expected)
           << testing::PrintToString(text) << " muted " << mute;
     }
   }
