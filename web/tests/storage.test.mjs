@@ -181,6 +181,19 @@ test('of two files chosen one after the other, the second counts even while the 
   fs.rmSync(folder, {recursive: true, force: true});
 });
 
+// P until the round is in play or paused as asked. A tap can go unseen: the focus a dialog takes as it
+// goes lets go of the key (or shows the round paused for want of it, which P does not pause), and a
+// loaded machine's frame can outlast the tap.
+async function pressPauseUntil(page, playing) {
+  for (let tries = 0; tries < 5; tries++) {
+    await tap(page, 'P');
+    const seen = await page.waitForFunction((playing) => window.pellarisPage.told.playing === playing,
+                                            {timeout: 3000}, playing).then(() => true, () => false);
+    if (seen) return;
+  }
+  assert.fail(`the round is not ${playing ? 'in play' : 'paused'} after five presses of P`);
+}
+
 test("a round under way, paused or not, is left for a recording only on the player's word", async () => {
   const {page, problems} = await openGame();
   const asked = [];
@@ -196,15 +209,11 @@ test("a round under way, paused or not, is left for a recording only on the play
   await page.waitForFunction(() => window.pellarisPage.told['under-way'] === false);
   assert.equal(await newsAfter(page, 'under-way', () => tap(page, 'Enter')), true, 'the next round');
 
-  // Paused before any dialog: one may take the focus from the page for a frame as it goes, and P in
-  // that frame finds the round shown paused for want of focus, which it does not pause.
-  await tap(page, 'P');
-  await page.waitForFunction(() => window.pellarisPage.told.playing === false);
+  await pressPauseUntil(page, false);
   await page.click('#recordings li button');
   assert.equal(asked.length, 1, 'asked before watching a kept recording, the round paused');
   assert.match(asked[0], /Leave the round under way/);
-  await tap(page, 'P');
-  await page.waitForFunction(() => window.pellarisPage.told.playing === true);
+  await pressPauseUntil(page, true);
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'pellaris-upload-'));
   const file = path.join(folder, 'chosen.rec');
   fs.writeFileSync(file, round.text);
